@@ -1,0 +1,153 @@
+#include "numbers.h"
+
+#include <QTest>
+#include <cmath>
+#include <limits>
+
+using namespace mezni;
+using namespace Qt::StringLiterals;
+
+namespace {
+const QLocale czech(QLocale::Czech, QLocale::Czechia);
+const QLocale english(QLocale::English, QLocale::UnitedStates);
+} // namespace
+
+class TestNumbers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void textToDouble_data();
+    void textToDouble();
+    void formatOneDecimal_data();
+    void formatOneDecimal();
+    void toFloat32_data();
+    void toFloat32();
+    void tags();
+};
+
+void TestNumbers::textToDouble_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("numeric");
+    QTest::addColumn<double>("value");
+
+    QTest::newRow("en plain") << english << u"2500"_s << true << 2500.0;
+    QTest::newRow("en surrounding white space") << english << u" \t2500 \n"_s << true << 2500.0;
+    QTest::newRow("en decimal point") << english << u"2500.5"_s << true << 2500.5;
+    QTest::newRow("en grouping") << english << u"1,234,567.5"_s << true << 1234567.5;
+    QTest::newRow("en misplaced grouping") << english << u"1,2,3"_s << false << 0.0;
+    QTest::newRow("en comma is not decimal") << english << u"2500,5"_s << false << 0.0;
+    QTest::newRow("en plus sign") << english << u"+5"_s << true << 5.0;
+    QTest::newRow("en minus sign") << english << u"-100"_s << true << -100.0;
+    QTest::newRow("en exponent") << english << u"1E80"_s << true << 1e80;
+    QTest::newRow("en small exponent") << english << u"1.5e-3"_s << true << 1.5e-3;
+    QTest::newRow("en nan") << english << u"nan"_s << false << 0.0;
+    QTest::newRow("en inf") << english << u"inf"_s << false << 0.0;
+    QTest::newRow("en -inf") << english << u"-inf"_s << false << 0.0;
+    QTest::newRow("en above double range") << english << u"1e400"_s << false << 0.0;
+    QTest::newRow("en below double range") << english << u"1e-400"_s << false << 0.0;
+    QTest::newRow("en hexadecimal") << english << u"0x10"_s << false << 0.0;
+    QTest::newRow("en letters") << english << u"abc"_s << false << 0.0;
+    QTest::newRow("en empty") << english << QString() << false << 0.0;
+    QTest::newRow("en spaces only") << english << u"   "_s << false << 0.0;
+    QTest::newRow("en lone sign") << english << u"-"_s << false << 0.0;
+    QTest::newRow("en two decimal points") << english << u"1.2.3"_s << false << 0.0;
+    QTest::newRow("en space does not group") << english << u"2 500"_s << false << 0.0;
+
+    QTest::newRow("cs decimal comma") << czech << u"2500,5"_s << true << 2500.5;
+    QTest::newRow("cs dot as decimal") << czech << u"2500.5"_s << true << 2500.5;
+    QTest::newRow("cs dot never groups") << czech << u"2.500"_s << true << 2.5;
+    QTest::newRow("cs no-break space grouping")
+        << czech << u"1\u00A0234\u00A0567,5"_s << true << 1234567.5;
+    QTest::newRow("cs plain space grouping") << czech << u"1 234 567,5"_s << true << 1234567.5;
+    QTest::newRow("cs misplaced grouping") << czech << u"25 00"_s << false << 0.0;
+    QTest::newRow("cs exponent") << czech << u"1E80"_s << true << 1e80;
+    QTest::newRow("cs exponent after comma") << czech << u"1,5e3"_s << true << 1500.0;
+    QTest::newRow("cs comma and dot") << czech << u"2.500,5"_s << false << 0.0;
+    QTest::newRow("cs nan") << czech << u"nan"_s << false << 0.0;
+    QTest::newRow("cs negative zero") << czech << u"-0"_s << true << 0.0;
+}
+
+void TestNumbers::textToDouble()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, text);
+    QFETCH(bool, numeric);
+    QFETCH(double, value);
+
+    const std::optional<double> parsed = mezni::textToDouble(text, locale);
+    QCOMPARE(parsed.has_value(), numeric);
+    QCOMPARE(isNumeric(text, locale), numeric);
+    if (numeric)
+        QCOMPARE(*parsed, value);
+}
+
+void TestNumbers::formatOneDecimal_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("en grouping") << english << 2471.0 << u"2,471.0"_s;
+    QTest::newRow("en negative") << english << -91.0 << u"-91.0"_s;
+    QTest::newRow("en leading zero") << english << 0.5 << u"0.5"_s;
+    QTest::newRow("en rounds to one digit") << english << 14.46 << u"14.5"_s;
+    QTest::newRow("en exact half away from zero") << english << 1234567.25 << u"1,234,567.3"_s;
+    QTest::newRow("cs grouping") << czech << 2471.0 << u"2\u00A0471,0"_s;
+    QTest::newRow("cs negative") << czech << -91.0 << u"-91,0"_s;
+    QTest::newRow("cs leading zero") << czech << 0.5 << u"0,5"_s;
+    QTest::newRow("cs below thousand") << czech << 29.0 << u"29,0"_s;
+}
+
+void TestNumbers::formatOneDecimal()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(mezni::formatOneDecimal(value, locale), text);
+}
+
+void TestNumbers::toFloat32_data()
+{
+    constexpr double floatMax = std::numeric_limits<float>::max();
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<float>("rounded");
+
+    QTest::newRow("exact") << 14.5 << true << 14.5f;
+    QTest::newRow("rounded once") << 0.1 << true << 0.1f;
+    QTest::newRow("largest float") << floatMax << true << std::numeric_limits<float>::max();
+    QTest::newRow("just above, rounds down")
+        << std::nextafter(0x1.ffffffp127, 0.0) << true << std::numeric_limits<float>::max();
+    QTest::newRow("halfway, rounds to infinity") << 0x1.ffffffp127 << false << 0.0f;
+    QTest::newRow("far above") << 1e300 << false << 0.0f;
+    QTest::newRow("far below") << -1e300 << false << 0.0f;
+    QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << false << 0.0f;
+    QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << false << 0.0f;
+}
+
+void TestNumbers::toFloat32()
+{
+    QFETCH(double, value);
+    QFETCH(bool, fits);
+    QFETCH(float, rounded);
+    const std::optional<float> result = mezni::toFloat32(value);
+    QCOMPARE(result.has_value(), fits);
+    if (fits)
+        QCOMPARE(*result, rounded);
+}
+
+void TestNumbers::tags()
+{
+    for (const QLocale &locale : {czech, english}) {
+        for (qint32 code = 0; code <= 4; ++code)
+            QCOMPARE(textToInt32(QString::number(code), locale), std::optional<qint32>(code));
+        QCOMPARE(textToInt32(u"x"_s, locale), std::nullopt);
+        QCOMPARE(textToInt32(u"99999999999"_s, locale), std::nullopt);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestNumbers)
+#include "tst_numbers.moc"
