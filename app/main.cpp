@@ -1,10 +1,24 @@
-#include <QCoreApplication>
-#include <QTextStream>
+#include "frmMezni_odchylka.h"
+#include "messageboxes.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    QTextStream(stdout) << QStringLiteral(
-        "Výpočet mezní odchylky: okno programu přijde v další verzi.\n");
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("mezni-odchylka"));
+
+    // Qt's own texts (context menu, message box buttons) in Czech, whatever the system language;
+    // numbers still follow the user's regional settings.
+    QTranslator qtCzech;
+    if (qtCzech.load(QStringLiteral("qtbase_cs"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtCzech);
+
+    mezni::QtMessageBoxes messageBoxes;
+    mezni::frmMezni_odchylka window(messageBoxes, QLocale::system());
+    window.show();
+    return QApplication::exec();
 }

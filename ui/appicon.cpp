@@ -1,0 +1,52 @@
+#include "appicon.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace mezni {
+
+QPixmap appIconPixmap(int size)
+{
+    // A parcel outline on a map sheet, with its tolerance band drawn as a dashed outer boundary.
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
+
+    p.setPen(QPen(QColor(0x2E, 0x4A, 0x2E), 1));
+    p.setBrush(QColor(0xF4, 0xF1, 0xDE));
+    p.drawRoundedRect(QRectF(1.5, 1.5, 29, 29), 3, 3);
+
+    QPainterPath parcel;
+    parcel.moveTo(7, 9);
+    parcel.lineTo(24, 6);
+    parcel.lineTo(26, 22);
+    parcel.lineTo(10, 26);
+    parcel.closeSubpath();
+    p.setPen(QPen(QColor(0xC0, 0x20, 0x20), size >= 32 ? 1.2 : 1.6, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(parcel);
+
+    QPainterPath inner;
+    inner.moveTo(10, 11.5);
+    inner.lineTo(21.5, 9.5);
+    inner.lineTo(23, 20);
+    inner.lineTo(12, 23);
+    inner.closeSubpath();
+    p.setPen(QPen(QColor(0x1E, 0x6E, 0x1E), 1.5));
+    p.setBrush(QColor(0x8F, 0xD1, 0x7F));
+    p.drawPath(inner);
+    return pixmap;
+}
+
+QIcon appIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(appIconPixmap(size));
+    return icon;
+}
+
+} // namespace mezni

@@ -1,0 +1,96 @@
+#pragma once
+
+// The one window. It builds its controls from the control table (controls.h), keeps the two codes
+// the option groups store, and hands every evaluation to the core (evaluate()), carrying out the
+// outcome: a message box, the three captions, the focus routine. It never reads numbers back from
+// its own labels.
+
+#include <QLocale>
+#include <QRadioButton>
+#include <QWidget>
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace mezni {
+
+class MessageBoxes;
+struct Outcome;
+struct ControlSpec;
+
+// An option button that carries its code (Tag) and tells a click from any other change of its
+// checked state, so that either stores and recomputes exactly once.
+class OptionButton : public QRadioButton
+{
+    Q_OBJECT
+
+public:
+    OptionButton(const QString &caption, QString tag, QWidget *parent);
+    const QString &tag() const { return m_tag; }
+    bool isClicking() const { return m_clicking; }
+
+protected:
+    void nextCheckState() override;
+
+private:
+    QString m_tag;
+    bool m_clicking = false;
+};
+
+class frmMezni_odchylka : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmMezni_odchylka(MessageBoxes &messageBoxes,
+                               const QLocale &locale = QLocale::system(),
+                               QWidget *parent = nullptr);
+
+    qint32 zpusob() const { return lngZpusob; }
+    qint32 mapa() const { return lngMapa; }
+    // Pixels per twip for the font in use: the smallest scale at which every text fits.
+    double pixelsPerTwip() const { return m_scale; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void createControls();
+    void placeControls();
+    QWidget *widgetFor(const ControlSpec &c) const;
+    void Form_Load();
+    void optMapa_Click();
+    void optZpusob_Click();
+    void cmdVypocti_Click();
+    void txtVymera_Change();
+    void txtVymera_GotFocus();
+    void apply(const Outcome &outcome);
+    void connectGroup(const auto &group, void (frmMezni_odchylka::*click)());
+
+    MessageBoxes &m_messageBoxes;
+    QLocale m_locale;
+    double m_scale = 1.0 / 15;
+
+    QGroupBox *fraMapa = nullptr;
+    std::array<OptionButton *, 5> optMapa{};
+    QGroupBox *fraVypocet = nullptr;
+    std::array<OptionButton *, 2> optZpusob{};
+    QPushButton *cmdVypocti = nullptr;
+    QLineEdit *txtVymera = nullptr;
+    QLabel *lblMezniHodnoty = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *lbl2xMezniOdchylka = nullptr;
+    QLabel *lblMezniOdchylka = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label1 = nullptr;
+
+    qint32 lngZpusob = 1;
+    qint32 lngMapa = 0;
+};
+
+} // namespace mezni
