@@ -1,0 +1,386 @@
+#include "frmMezni_odchylka.h"
+#include "messageboxes.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+using namespace mezni;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QLocale czech(QLocale::Czech, QLocale::Czechia);
+const QLocale english(QLocale::English, QLocale::UnitedStates);
+
+struct Fixture
+{
+    RecordingMessageBoxes boxes;
+    frmMezni_odchylka window;
+
+    explicit Fixture(const QLocale &locale = english) : window(boxes, locale)
+    {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+
+    QLineEdit *text() const { return window.findChild<QLineEdit *>(u"txtVymera"_s); }
+    QLabel *label(const QString &name) const { return window.findChild<QLabel *>(name); }
+    QRadioButton *option(const QString &group, int index) const
+    {
+        for (auto *b : window.findChildren<QRadioButton *>(group))
+            if (b->property("index").toInt() == index)
+                return b;
+        return nullptr;
+    }
+    QStringList results() const
+    {
+        return {label(u"lblMezniOdchylka"_s)->text(), label(u"lbl2xMezniOdchylka"_s)->text(),
+                label(u"lblMezniHodnoty"_s)->text()};
+    }
+    // An option button reacts to clicks on its indicator and text, not on the empty rest.
+    void click(QRadioButton *button)
+    {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+    }
+    void enter(const QString &area)
+    {
+        text()->clear();
+        QTest::keyClicks(text(), area);
+        QTest::keyClick(text(), Qt::Key_Return);
+    }
+};
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startState();
+    void enterComputes_data();
+    void enterComputes();
+    void nextKeystrokeReplacesAndClears();
+    void optionClicksRecompute();
+    void changeWithoutClickRecomputesOnce();
+    void invalidInput_data();
+    void invalidInput();
+    void overflowKeepsCaptions();
+    void tabOrder();
+    void accelerators_data();
+    void accelerators();
+    void geometry();
+    void nothingClipped_data();
+    void nothingClipped();
+    void accessibility();
+    void realMessageBox();
+};
+
+void TestWindow::startState()
+{
+    Fixture f;
+    QVERIFY(f.text()->text().isEmpty());
+    QCOMPARE(f.results(), QStringList(3, QString()));
+    QVERIFY(f.option(u"optMapa"_s, 0)->isChecked());
+    QVERIFY(f.option(u"optZpusob"_s, 0)->isChecked());
+    QCOMPARE(f.window.zpusob(), 1);
+    QCOMPARE(f.window.mapa(), 0);
+    QCOMPARE(f.window.windowTitle(), u"Výpočet mezní odchylky"_s);
+    QVERIFY(!f.window.findChild<QPushButton *>(u"cmdVypocti"_s)->isDefault());
+
+    QTest::keyClick(f.text(), Qt::Key_Enter);
+    QVERIFY(f.boxes.shown.isEmpty());
+    QCOMPARE(f.results(), QStringList(3, QString()));
+}
+
+void TestWindow::enterComputes_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QStringList>("results");
+    QTest::newRow("en, main Enter")
+        << english << int(Qt::Key_Return)
+        << QStringList{u"  14.5"_s, u"  29.0"_s, u"  MIN  = 2,471.0\r\n   MAX = 2,529.0"_s};
+    QTest::newRow("cs, keypad Enter")
+        << czech << int(Qt::Key_Enter)
+        << QStringList{u"  14,5"_s, u"  29,0"_s,
+                       u"  MIN  = 2\u00A0471,0\r\n   MAX = 2\u00A0529,0"_s};
+}
+
+void TestWindow::enterComputes()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(int, key);
+    QFETCH(QStringList, results);
+    Fixture f(locale);
+    QTest::keyClicks(f.text(), u"2500"_s);
+    QTest::keyClick(f.text(), Qt::Key(key));
+    QCOMPARE(f.results(), results);
+    QCOMPARE(f.text()->text(), u"2500"_s);
+    QCOMPARE(f.text()->selectedText(), u"2500"_s);
+    QVERIFY(f.text()->hasFocus());
+}
+
+void TestWindow::nextKeystrokeReplacesAndClears()
+{
+    Fixture f;
+    f.enter(u"2500"_s);
+    QTest::keyClick(f.text(), Qt::Key_3);
+    QCOMPARE(f.text()->text(), u"3"_s);
+    QCOMPARE(f.results(), QStringList(3, QString()));
+    f.enter(u"2500"_s);
+    f.text()->setText(u"1"_s); // programmatic changes clear too
+    QCOMPARE(f.results(), QStringList(3, QString()));
+}
+
+void TestWindow::optionClicksRecompute()
+{
+    Fixture f;
+    f.enter(u"2500"_s);
+    f.click(f.option(u"optMapa"_s, 4));
+    QCOMPARE(f.label(u"lblMezniOdchylka"_s)->text(), u"  70.0"_s);
+    QCOMPARE(f.window.mapa(), 4);
+    f.click(f.option(u"optZpusob"_s, 1));
+    QCOMPARE(f.label(u"lblMezniOdchylka"_s)->text(), u"  66.5"_s);
+    QCOMPARE(f.window.zpusob(), 0);
+
+    // The checked button clicked again recomputes with the same codes.
+    f.text()->setText(u"abc"_s);
+    f.click(f.option(u"optZpusob"_s, 1));
+    QCOMPARE(f.boxes.shown.size(), 1);
+
+    // With an empty text a click only stores the code.
+    f.text()->clear();
+    f.click(f.option(u"optMapa"_s, 2));
+    QCOMPARE(f.window.mapa(), 2);
+    QCOMPARE(f.results(), QStringList(3, QString()));
+    QCOMPARE(f.boxes.shown.size(), 1);
+}
+
+void TestWindow::changeWithoutClickRecomputesOnce()
+{
+    Fixture f;
+    f.text()->setText(u"abc"_s); // every evaluation then shows one message, so they can be counted
+    QRadioButton *first = f.option(u"optMapa"_s, 0);
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Down); // arrow keys move the check within the group
+    QTRY_COMPARE(f.window.mapa(), 1);
+    QCOMPARE(f.boxes.shown.size(), 1);
+
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(f.option(u"optMapa"_s, 4));
+    QVERIFY(iface && iface->actionInterface());
+    iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QTRY_COMPARE(f.window.mapa(), 4);
+    QCOMPARE(f.boxes.shown.size(), 2);
+    QVERIFY(f.option(u"optMapa"_s, 4)->isChecked());
+}
+
+void TestWindow::invalidInput_data()
+{
+    QTest::addColumn<QString>("area");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("letters") << u"abc"_s << u"Výměra musí být číslo"_s;
+    QTest::newRow("negative") << u"-100"_s << u"Výměra nesmí být záporná"_s;
+}
+
+void TestWindow::invalidInput()
+{
+    QFETCH(QString, area);
+    QFETCH(QString, message);
+    Fixture f;
+    f.enter(area);
+    QCOMPARE(f.boxes.shown.size(), 1);
+    QCOMPARE(f.boxes.shown[0].icon, MessageIcon::Information);
+    QCOMPARE(f.boxes.shown[0].title, u"Výpočet mezní odchylky"_s);
+    QCOMPARE(f.boxes.shown[0].text, message);
+    QCOMPARE(f.text()->selectedText(), area);
+    QCOMPARE(f.results(), QStringList(3, QString()));
+}
+
+void TestWindow::overflowKeepsCaptions()
+{
+    Fixture f;
+    f.click(f.option(u"optMapa"_s, 4));
+    f.enter(u"2500"_s);
+    const QStringList before = f.results();
+    f.text()->setText(u"1E80"_s);
+    QTest::mouseClick(f.window.findChild<QPushButton *>(u"cmdVypocti"_s), Qt::LeftButton);
+    QCOMPARE(f.boxes.shown.size(), 1);
+    QCOMPARE(f.boxes.shown[0].icon, MessageIcon::Critical);
+    QCOMPARE(f.boxes.shown[0].text, u"Při výpočtu výměry došlo k chybě 6 Přetečení"_s);
+    QCOMPARE(f.results(), QStringList(3, QString())); // cleared by the edit, not set since
+    Q_UNUSED(before);
+    QVERIFY(f.window.isVisible());
+}
+
+void TestWindow::tabOrder()
+{
+    Fixture f;
+    f.click(f.option(u"optZpusob"_s, 1));
+    f.click(f.option(u"optMapa"_s, 3));
+    f.text()->setFocus();
+    const QWidget *expected[] = {f.window.findChild<QPushButton *>(u"cmdVypocti"_s),
+                                 f.option(u"optZpusob"_s, 1), f.option(u"optMapa"_s, 3), f.text()};
+    for (const QWidget *w : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), f.option(u"optMapa"_s, 3));
+    for (auto *label : f.window.findChildren<QLabel *>())
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+}
+
+void TestWindow::accelerators_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<int>("index");
+    QTest::newRow("Alt+1") << int(Qt::Key_1) << u"optMapa"_s << 0;
+    QTest::newRow("Alt+4") << int(Qt::Key_4) << u"optMapa"_s << 1;
+    QTest::newRow("Alt+2") << int(Qt::Key_2) << u"optMapa"_s << 2;
+    QTest::newRow("Alt+8") << int(Qt::Key_8) << u"optMapa"_s << 3;
+    QTest::newRow("Alt+5") << int(Qt::Key_5) << u"optMapa"_s << 4;
+    QTest::newRow("Alt+Ý") << int(Qt::Key_Yacute) << u"optZpusob"_s << 0;
+    QTest::newRow("Alt+M") << int(Qt::Key_M) << u"optZpusob"_s << 1;
+}
+
+void TestWindow::accelerators()
+{
+    QFETCH(int, key);
+    QFETCH(QString, group);
+    QFETCH(int, index);
+    Fixture f;
+    // Start away from the defaults so that every accelerator has something to change.
+    f.click(f.option(u"optMapa"_s, 3));
+    f.click(f.option(u"optZpusob"_s, 1));
+    if (key == Qt::Key_8)
+        f.click(f.option(u"optMapa"_s, 0));
+    if (key == Qt::Key_M)
+        f.click(f.option(u"optZpusob"_s, 0));
+    f.text()->setText(u"2500"_s);
+    QTest::keyClick(&f.window, Qt::Key(key), Qt::AltModifier);
+    QTRY_VERIFY(f.option(group, index)->isChecked());
+    QTRY_VERIFY(!f.label(u"lblMezniOdchylka"_s)->text().isEmpty());
+
+    // Alt+P to the text box, Alt+V clicks the button.
+    f.window.findChild<QPushButton *>(u"cmdVypocti"_s)->setFocus();
+    QTest::keyClick(&f.window, Qt::Key_P, Qt::AltModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), f.text());
+    f.text()->setText(u"2500"_s);
+    QTest::keyClick(&f.window, Qt::Key_V, Qt::AltModifier);
+    QTRY_VERIFY(!f.label(u"lblMezniOdchylka"_s)->text().isEmpty());
+}
+
+void TestWindow::geometry()
+{
+    Fixture f;
+    const QRect screen = f.window.screen()->geometry();
+    QVERIFY(qAbs(f.window.frameGeometry().center().x() - screen.center().x()) <= 20);
+    QVERIFY(qAbs(f.window.frameGeometry().center().y() - screen.center().y()) <= 40);
+    QCOMPARE(f.window.minimumSize(), f.window.maximumSize());
+    QVERIFY(!(f.window.windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(f.window.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(f.window.isWindow());
+}
+
+void TestWindow::nothingClipped_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("pointSize");
+    QTest::newRow("en, default font") << english << 0;
+    QTest::newRow("cs, default font") << czech << 0;
+    QTest::newRow("cs, large font") << czech << 16;
+}
+
+void TestWindow::nothingClipped()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(int, pointSize);
+    const QFont original = QApplication::font();
+    if (pointSize > 0) {
+        QFont big = original;
+        big.setPointSize(pointSize);
+        QApplication::setFont(big);
+    }
+    {
+        Fixture f(locale);
+        f.enter(u"99999999.9"_s);
+        for (QWidget *w : f.window.findChildren<QWidget *>()) {
+            const QFontMetrics fm = w->fontMetrics();
+            QSize need;
+            if (auto *l = qobject_cast<QLabel *>(w))
+                need = fm.size(Qt::TextShowMnemonic, l->text());
+            else if (qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w))
+                need =
+                    qobject_cast<QLineEdit *>(w) ? QSize(0, w->sizeHint().height()) : w->sizeHint();
+            else if (auto *g = qobject_cast<QGroupBox *>(w))
+                need = QSize(fm.horizontalAdvance(g->title()), 0);
+            else
+                continue;
+            QVERIFY2(need.width() <= w->width() && need.height() <= w->height(),
+                     qPrintable(w->objectName()));
+            QVERIFY2(f.window.rect().contains(w->mapTo(&f.window, QPoint(w->width() - 1, 0))) ||
+                         qobject_cast<QGroupBox *>(w),
+                     qPrintable(w->objectName()));
+        }
+    }
+    QApplication::setFont(original);
+}
+
+void TestWindow::accessibility()
+{
+    Fixture f;
+    f.enter(u"2500"_s);
+    QAccessibleInterface *text = QAccessible::queryAccessibleInterface(f.text());
+    QCOMPARE(text->text(QAccessible::Name), u"Výměra parcely:"_s);
+    const std::pair<QString, QString> results[] = {
+        {u"lblMezniOdchylka"_s, u"Hodnota mezní odchylky:"_s},
+        {u"lbl2xMezniOdchylka"_s, u"Dvojnásobek mezní odchylky:"_s},
+        {u"lblMezniHodnoty"_s, u"Mezní hodnoty pro danou výměru:"_s}};
+    for (const auto &[name, caption] : results) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(f.label(name));
+        QCOMPARE(iface->text(QAccessible::Name), f.label(name)->text());
+        bool labelled = false;
+        for (const auto &[other, relation] : iface->relations(QAccessible::Label))
+            labelled |= other->text(QAccessible::Name) == caption;
+        QVERIFY2(labelled, qPrintable(name));
+    }
+}
+
+void TestWindow::realMessageBox()
+{
+    QtMessageBoxes boxes;
+    frmMezni_odchylka window(boxes, english);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *text = window.findChild<QLineEdit *>(u"txtVymera"_s);
+    text->setText(u"abc"_s);
+
+    QString seenText;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, &closer, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            seenText = box->text();
+            QCOMPARE(box->icon(), QMessageBox::Information);
+            QCOMPARE(box->parentWidget(), &window);
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    closer.start(20);
+    QTest::keyClick(text, Qt::Key_Return);
+    QCOMPARE(seenText, u"Výměra musí být číslo"_s);
+    QCOMPARE(text->selectedText(), u"abc"_s);
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
