@@ -1,8 +1,8 @@
 #include "frmMezni_odchylka.h"
 #include "messageboxes.h"
+#include "translation.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
@@ -13,9 +13,7 @@ int main(int argc, char *argv[])
     // Qt's own texts (context menu, message box buttons) in Czech, whatever the system language;
     // numbers still follow the user's regional settings.
     QTranslator qtCzech;
-    if (qtCzech.load(QStringLiteral("qtbase_cs"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtCzech);
+    mezni::installQtCzech(qtCzech);
 
     mezni::QtMessageBoxes messageBoxes;
     mezni::frmMezni_odchylka window(messageBoxes, QLocale::system());

@@ -1,5 +1,6 @@
 #include "frmMezni_odchylka.h"
 #include "messageboxes.h"
+#include "translation.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 using namespace mezni;
 using namespace Qt::StringLiterals;
@@ -83,6 +85,8 @@ private slots:
     void nothingClipped();
     void accessibility();
     void realMessageBox();
+    void qtTextsInCzech();
+    void resultsSelectableNotFocusable();
 };
 
 void TestWindow::startState()
@@ -380,6 +384,29 @@ void TestWindow::realMessageBox()
     QTest::keyClick(text, Qt::Key_Return);
     QCOMPARE(seenText, u"Výměra musí být číslo"_s);
     QCOMPARE(text->selectedText(), u"abc"_s);
+}
+
+void TestWindow::qtTextsInCzech()
+{
+    QTranslator translator;
+    QVERIFY2(installQtCzech(translator), "qtbase_cs.qm (qt6-translations-l10n) is not installed");
+    QCOMPARE(QCoreApplication::translate("QLineEdit", "&Copy"), u"&Kopírovat"_s);
+    QCoreApplication::removeTranslator(&translator);
+}
+
+void TestWindow::resultsSelectableNotFocusable()
+{
+    Fixture f;
+    f.enter(u"2500"_s);
+    for (const QString &name :
+         {u"lblMezniOdchylka"_s, u"lbl2xMezniOdchylka"_s, u"lblMezniHodnoty"_s}) {
+        QLabel *label = f.label(name);
+        QCOMPARE(label->textInteractionFlags(), Qt::TextSelectableByMouse);
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+        QTest::mouseDClick(label, Qt::LeftButton, {}, QPoint(20, 8));
+        QVERIFY(label->hasSelectedText());
+        QVERIFY(f.text()->hasFocus());
+    }
 }
 
 QTEST_MAIN(TestWindow)
