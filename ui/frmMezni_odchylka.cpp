@@ -206,12 +206,20 @@ void frmMezni_odchylka::placeControls()
     setFixedSize(int(std::ceil(windowClientTwips.width * m_scale)),
                  int(std::ceil(windowClientTwips.height * m_scale)));
     // Tab order as drawn; the window's own focusNextPrevChild() enters each group at its check.
-    setTabOrder(txtVymera, cmdVypocti);
-    setTabOrder(cmdVypocti, optZpusob[0]);
-    setTabOrder(optZpusob[0], optZpusob[1]);
-    setTabOrder(optZpusob[1], optMapa[0]);
-    for (int i = 0; i < 4; ++i)
-        setTabOrder(optMapa[i], optMapa[i + 1]);
+    std::array<const ControlSpec *, controlTable.size()> byTab{};
+    std::transform(controlTable.begin(), controlTable.end(), byTab.begin(),
+                   [](const ControlSpec &c) { return &c; });
+    std::sort(byTab.begin(), byTab.end(),
+              [](const ControlSpec *a, const ControlSpec *b) { return a->tab < b->tab; });
+    QWidget *previous = nullptr;
+    for (const ControlSpec *c : byTab) {
+        if (c->kind != Kind::Option && c->kind != Kind::Button && c->kind != Kind::TextBox)
+            continue;
+        QWidget *w = widgetFor(*c);
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
 }
 
 void frmMezni_odchylka::Form_Load()
