@@ -99,6 +99,7 @@ void TestWindow::startState()
     QCOMPARE(f.window.zpusob(), 1);
     QCOMPARE(f.window.mapa(), 0);
     QCOMPARE(f.window.windowTitle(), u"Výpočet mezní odchylky"_s);
+    QCOMPARE(QApplication::focusWidget(), f.text());
     QVERIFY(!f.window.findChild<QPushButton *>(u"cmdVypocti"_s)->isDefault());
 
     QTest::keyClick(f.text(), Qt::Key_Enter);

@@ -63,6 +63,8 @@ frmMezni_odchylka::frmMezni_odchylka(MessageBoxes &messageBoxes, const QLocale &
     setWindowIcon(appIcon());
     createControls();
     placeControls();
+    // The first stop in the tab order has the focus when the window first appears.
+    txtVymera->setFocus(Qt::OtherFocusReason);
     Form_Load();
 }
 
@@ -320,15 +322,16 @@ bool frmMezni_odchylka::focusNextPrevChild(bool next)
     };
     const std::array<QWidget *, 4> chain{txtVymera, cmdVypocti, checkedOf(optZpusob),
                                          checkedOf(optMapa)};
-    QWidget *current = focusWidget();
-    qsizetype at = 0;
-    for (qsizetype i = 0; i < qsizetype(chain.size()); ++i) {
-        if (chain[i] == current ||
-            (current && chain[i]->parentWidget() == current->parentWidget() &&
-             qobject_cast<OptionButton *>(current) && i >= 2))
+    // Where the focus is in none of them (nothing focused yet), Tab starts at the text box.
+    const QWidget *current = focusWidget();
+    const qsizetype n = chain.size();
+    qsizetype at = next ? n - 1 : 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const bool sameGroup = i >= 2 && qobject_cast<const OptionButton *>(current) &&
+                               current->parentWidget() == chain[i]->parentWidget();
+        if (chain[i] == current || sameGroup)
             at = i;
     }
-    const qsizetype n = chain.size();
     chain[(at + (next ? 1 : n - 1)) % n]->setFocus(next ? Qt::TabFocusReason
                                                         : Qt::BacktabFocusReason);
     return true;
