@@ -3,6 +3,7 @@
 #include "formula.h"
 #include "numbers.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace mezni {
@@ -52,7 +53,9 @@ Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa, const Q
     double lower = p - double{twoDelta};
     if (0.5 > lower)
         lower = 0.5;
-    const double upper = p + double{twoDelta};
+    // Only a map class outside the table (δ = 0) leaves the upper bound of a tiny area below the
+    // raised lower one; the interval then closes at the lower bound instead of turning empty.
+    const double upper = std::max(p + double{twoDelta}, lower);
 
     const auto twoSpaces = QStringLiteral("  ");
     Outcome outcome{Outcome::Kind::Results, {}, {}};

@@ -33,6 +33,7 @@ install_missing() {
         "${missing[@]}" >/dev/null
 }
 
+# Configures and builds $preset.
 build() {
     cd "$root"
     cmake --preset "$preset" >/dev/null

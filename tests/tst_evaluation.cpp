@@ -54,6 +54,9 @@ void TestEvaluation::results_data()
         << english << u"-0"_s << 1 << 0 << u"  2.0"_s << u"  4.0"_s << bounds(u"0.5"_s, u"4.0"_s);
     QTest::newRow("en lower bound exactly 0.5 stays")
         << english << u"4.5"_s << 1 << 5 << u"  0.0"_s << u"  0.0"_s << bounds(u"4.5"_s, u"4.5"_s);
+    QTest::newRow("en tiny area outside the table, MAX not below MIN")
+        << english << u"0.2"_s << 1 << 8192 << u"  0.0"_s << u"  0.0"_s
+        << bounds(u"0.5"_s, u"0.5"_s);
     QTest::newRow("en map class outside the table")
         << english << u"2500"_s << 1 << 5 << u"  0.0"_s << u"  0.0"_s
         << bounds(u"2,500.0"_s, u"2,500.0"_s);
