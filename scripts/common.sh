@@ -10,7 +10,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libgl-dev qt6-translations-l10n
     fonts-dejavu-core xvfb xauth imagemagick
-    desktop-file-utils appstream dpkg-dev
+    desktop-file-utils appstream dpkg-dev libbenchmark-dev
 )
 
 as_root() {

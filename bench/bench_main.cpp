@@ -1,0 +1,149 @@
+// Speed figures: one evaluation per locale, start-up to the first frame against an empty Qt
+// window of the same size, and Enter on "2500" until the three captions are set.
+
+#include "evaluation.h"
+#include "frmMezni_odchylka.h"
+#include "messageboxes.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <array>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace mezni;
+
+namespace {
+
+std::string childPath;
+
+QLocale localeNamed(int index)
+{
+    static const std::array<QLocale, 5> locales{
+        QLocale(QLocale::Czech, QLocale::Czechia), QLocale(QLocale::English, QLocale::UnitedStates),
+        QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::French, QLocale::France),
+        QLocale::c()};
+    return locales[static_cast<std::size_t>(index)];
+}
+
+void BM_Evaluate(benchmark::State &state)
+{
+    const QLocale locale = localeNamed(int(state.range(0)));
+    state.SetLabel(locale.name().toStdString());
+    const QString area = QStringLiteral("2500");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(evaluate(area, 1, 0, locale));
+}
+BENCHMARK(BM_Evaluate)->DenseRange(0, 4);
+
+struct Run
+{
+    double seconds;
+    long peakKiB;
+};
+
+// Spawns the child, waits for its first frame byte, then for its exit (for its peak memory).
+Run startChild(const std::vector<std::string> &args)
+{
+    int out[2];
+    if (pipe(out) != 0)
+        return {0, 0};
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        std::vector<char *> argv{const_cast<char *>(childPath.c_str())};
+        for (const std::string &a : args)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(childPath.c_str(), argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    char byte = 0;
+    const bool framed = read(out[0], &byte, 1) == 1 && byte == 'F';
+    const auto frame = std::chrono::steady_clock::now();
+    close(out[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    if (!framed)
+        return {0, 0};
+    return {std::chrono::duration<double>(frame - start).count(), usage.ru_maxrss};
+}
+
+void BM_StartupToFirstFrame(benchmark::State &state)
+{
+    int width = 0, height = 0;
+    {
+        FILE *size = popen((childPath + " size").c_str(), "r");
+        if (!size || std::fscanf(size, "%d %d", &width, &height) != 2) {
+            state.SkipWithError("cannot measure the window size");
+            return;
+        }
+        pclose(size);
+    }
+    double window = 0, baseline = 0;
+    long windowPeak = 0, baselinePeak = 0;
+    for (auto _ : state) {
+        // Alternated, so that both see the same machine state.
+        const Run w = startChild({});
+        const Run b = startChild({"baseline", std::to_string(width), std::to_string(height)});
+        if (w.seconds == 0 || b.seconds == 0) {
+            state.SkipWithError("a child did not show a frame");
+            return;
+        }
+        window += w.seconds;
+        baseline += b.seconds;
+        windowPeak = std::max(windowPeak, w.peakKiB);
+        baselinePeak = std::max(baselinePeak, b.peakKiB);
+        state.SetIterationTime(w.seconds);
+    }
+    const auto n = double(state.iterations());
+    state.counters["window_ms"] = 1000 * window / n;
+    state.counters["baseline_ms"] = 1000 * baseline / n;
+    state.counters["ratio"] = window / baseline;
+    state.counters["window_peak_KiB"] = double(windowPeak);
+    state.counters["baseline_peak_KiB"] = double(baselinePeak);
+}
+BENCHMARK(BM_StartupToFirstFrame)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
+
+void BM_EnterUntilCaptions(benchmark::State &state)
+{
+    RecordingMessageBoxes boxes;
+    frmMezni_odchylka window(boxes, QLocale(QLocale::Czech, QLocale::Czechia));
+    window.show();
+    auto *text = window.findChild<QLineEdit *>(QStringLiteral("txtVymera"));
+    auto *bounds = window.findChild<QLabel *>(QStringLiteral("lblMezniHodnoty"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        text->setText(QStringLiteral("2500")); // clears the captions
+        state.ResumeTiming();
+        QTest::keyClick(text, Qt::Key_Return);
+        if (bounds->text().isEmpty())
+            state.SkipWithError("no captions after Enter");
+    }
+}
+BENCHMARK(BM_EnterUntilCaptions)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    childPath = QCoreApplication::applicationDirPath().toStdString() + "/mo_startup_child";
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
