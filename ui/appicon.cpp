@@ -1,8 +1,11 @@
 #include "appicon.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+
+#include <algorithm>
 
 namespace mezni {
 
@@ -41,12 +44,32 @@ QPixmap appIconPixmap(int size)
     return pixmap;
 }
 
+namespace {
+
+// Draws each size only when a platform asks for it, so start-up paints no icon it does not show.
+class AppIconEngine final : public QIconEngine
+{
+public:
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override
+    {
+        painter->drawPixmap(rect, appIconPixmap(std::min(rect.width(), rect.height())));
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        return appIconPixmap(std::min(size.width(), size.height()));
+    }
+    QIconEngine *clone() const override { return new AppIconEngine; }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
+    }
+};
+
+} // namespace
+
 QIcon appIcon()
 {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(appIconPixmap(size));
-    return icon;
+    return QIcon(new AppIconEngine);
 }
 
 } // namespace mezni
