@@ -37,7 +37,8 @@ Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa, const Q
     if (*area < 0.0)
         return information(messages::negativeArea());
 
-    const DeltaOrError result = VypocetUMP(areaText, lngZpusob, lngMapa, locale);
+    // The text is read once; the formula takes the area as read.
+    const DeltaOrError result = deltaFor(*area, lngZpusob, lngMapa);
     if (const auto *error = std::get_if<RuntimeError>(&result))
         return critical(*error);
     const float delta = std::get<float>(result);
