@@ -2,7 +2,7 @@
 
 #include <QIconEngine>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
 #include <QPixmap>
 
 #include <algorithm>
@@ -22,25 +22,15 @@ QPixmap appIconPixmap(int size)
     p.setBrush(QColor(0xF4, 0xF1, 0xDE));
     p.drawRoundedRect(QRectF(1.5, 1.5, 29, 29), 3, 3);
 
-    QPainterPath parcel;
-    parcel.moveTo(7, 9);
-    parcel.lineTo(24, 6);
-    parcel.lineTo(26, 22);
-    parcel.lineTo(10, 26);
-    parcel.closeSubpath();
+    // The outer boundary (the tolerance band) and the parcel itself, in the same coordinates as
+    // the scalable icon.
     p.setPen(QPen(QColor(0xC0, 0x20, 0x20), size >= 32 ? 1.2 : 1.6, Qt::DashLine));
     p.setBrush(Qt::NoBrush);
-    p.drawPath(parcel);
+    p.drawPolygon(QPolygonF({{7, 9}, {24, 6}, {26, 22}, {10, 26}}));
 
-    QPainterPath inner;
-    inner.moveTo(10, 11.5);
-    inner.lineTo(21.5, 9.5);
-    inner.lineTo(23, 20);
-    inner.lineTo(12, 23);
-    inner.closeSubpath();
     p.setPen(QPen(QColor(0x1E, 0x6E, 0x1E), 1.5));
     p.setBrush(QColor(0x8F, 0xD1, 0x7F));
-    p.drawPath(inner);
+    p.drawPolygon(QPolygonF({{10, 11.5}, {21.5, 9.5}, {23, 20}, {12, 23}}));
     return pixmap;
 }
 
