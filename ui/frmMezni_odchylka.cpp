@@ -40,10 +40,8 @@ QColor fromBgr(unsigned bgr)
 }
 
 // The longest results a parcel of up to 10,000 ha gives, to size the result labels by.
-QString sampleResult(Kind kind, QStringView name, const QLocale &locale)
+QString sampleResult(QStringView name, const QLocale &locale)
 {
-    if (kind != Kind::Result)
-        return {};
     if (name == u"lblMezniHodnoty")
         return u"  MIN  = "_s + formatOneDecimal(99999999.9, locale) + u"\n   MAX = "_s +
                formatOneDecimal(99999999.9, locale);
@@ -187,7 +185,7 @@ void frmMezni_odchylka::placeControls()
             need = fm.size(Qt::TextShowMnemonic, c.caption.toString());
             break;
         case Kind::Result:
-            need = fm.size(0, sampleResult(c.kind, c.name, m_locale));
+            need = fm.size(0, sampleResult(c.name, m_locale));
             break;
         case Kind::Option:
         case Kind::Button:
@@ -237,21 +235,23 @@ void frmMezni_odchylka::Form_Load()
     lngMapa = 0;
 }
 
+void frmMezni_odchylka::storeCheckedTag(const auto &group, qint32 &code)
+{
+    for (const OptionButton *button : group) {
+        if (button->isChecked())
+            code = textToInt32(button->tag(), m_locale).value_or(code);
+    }
+}
+
 void frmMezni_odchylka::optMapa_Click()
 {
-    for (const OptionButton *button : optMapa) {
-        if (button->isChecked())
-            lngMapa = textToInt32(button->tag(), m_locale).value_or(lngMapa);
-    }
+    storeCheckedTag(optMapa, lngMapa);
     cmdVypocti_Click();
 }
 
 void frmMezni_odchylka::optZpusob_Click()
 {
-    for (const OptionButton *button : optZpusob) {
-        if (button->isChecked())
-            lngZpusob = textToInt32(button->tag(), m_locale).value_or(lngZpusob);
-    }
+    storeCheckedTag(optZpusob, lngZpusob);
     cmdVypocti_Click();
 }
 

@@ -63,6 +63,7 @@ private:
     void placeControls();
     QWidget *widgetFor(const ControlSpec &c) const;
     void Form_Load();
+    void storeCheckedTag(const auto &group, qint32 &code);
     void optMapa_Click();
     void optZpusob_Click();
     void cmdVypocti_Click();
