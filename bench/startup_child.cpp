@@ -1,6 +1,11 @@
-// Started by the benchmark: starts like the program (or, as a baseline, shows an empty window of
-// the same size, or one with a single label), writes one byte to standard output at its first
+// Started by the benchmark: starts like the program (or, as a baseline, a window of the same size
+// that shows one line of text, or an empty one), writes one byte to standard output at its first
 // painted frame, and exits.
+//
+//   mo_startup_child                      the program's window
+//   mo_startup_child size                 prints the window's size and exits
+//   mo_startup_child label WIDTH HEIGHT   a plain window of that size with one label
+//   mo_startup_child empty WIDTH HEIGHT   a plain window of that size, nothing in it
 
 #include "frmMezni_odchylka.h"
 #include "messageboxes.h"
@@ -35,17 +40,20 @@ protected:
 
 int main(int argc, char *argv[])
 {
-    const bool baseline = argc > 1 && std::strncmp(argv[1], "baseline", 8) == 0;
+    const bool label = argc > 3 && std::strcmp(argv[1], "label") == 0;
+    const bool empty = argc > 3 && std::strcmp(argv[1], "empty") == 0;
     QApplication app(argc, argv);
     FirstFrame firstFrame;
     QTranslator qtCzech;
     mezni::QtMessageBoxes boxes;
     std::unique_ptr<QWidget> window;
-    if (baseline) {
+    if (label || empty) {
         window = std::make_unique<QWidget>();
-        // The real window's size, measured once and passed in, so both paint the same area.
-        window->setFixedSize(argc > 3 ? std::atoi(argv[2]) : 430,
-                             argc > 3 ? std::atoi(argv[3]) : 380);
+        // The real window's size, measured once and passed in, so all paint the same area.
+        window->setFixedSize(std::atoi(argv[2]), std::atoi(argv[3]));
+        // Any real window shows text, and so loads fonts before its first frame.
+        if (label)
+            new QLabel(QStringLiteral("Výpočet mezní odchylky"), window.get());
     } else {
         mezni::installQtCzech(qtCzech);
         window = std::make_unique<mezni::frmMezni_odchylka>(boxes, QLocale::system());

@@ -10,6 +10,9 @@ set(expected
     bin/mezni-odchylka
     share/applications/${APP_ID}.desktop
     share/metainfo/${APP_ID}.metainfo.xml
+    share/man/man1/mezni-odchylka.1.gz
+    share/doc/mezni-odchylka/copyright
+    share/doc/mezni-odchylka/changelog.gz
     share/icons/hicolor/scalable/apps/${APP_ID}.svg)
 foreach(size IN LISTS ICON_SIZES)
     list(APPEND expected share/icons/hicolor/${size}x${size}/apps/${APP_ID}.png)

@@ -10,7 +10,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libgl-dev qt6-translations-l10n
     fonts-dejavu-core xvfb xauth imagemagick
-    desktop-file-utils appstream dpkg-dev libbenchmark-dev
+    desktop-file-utils appstream dpkg-dev file lintian libbenchmark-dev
 )
 
 as_root() {
@@ -34,9 +34,9 @@ install_missing() {
         "${missing[@]}" >/dev/null
 }
 
-# Configures and builds $preset.
+# Configures and builds $preset: everything, or only the targets named.
 build() {
     cd "$root"
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset"
+    cmake --build --preset "$preset" ${1:+--target "$@"}
 }
