@@ -4,6 +4,7 @@
 #include "evaluation.h"
 #include "frmMezni_odchylka.h"
 #include "messageboxes.h"
+#include "numbers.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -37,9 +38,10 @@ void BM_Evaluate(benchmark::State &state)
 {
     const QLocale locale = localeNamed(int(state.range(0)));
     state.SetLabel(locale.name().toStdString());
+    const NumberFormat numbers(locale);
     const QString area = QStringLiteral("2500");
     for (auto _ : state)
-        benchmark::DoNotOptimize(evaluate(area, 1, 0, locale));
+        benchmark::DoNotOptimize(evaluate(area, 1, 0, numbers));
 }
 BENCHMARK(BM_Evaluate)->DenseRange(0, 4);
 

@@ -2,6 +2,7 @@
 
 #include "formula.h"
 #include "numbers.h"
+#include "resulttexts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,14 +11,14 @@ namespace mezni {
 
 namespace {
 
-Outcome information(const QString &text)
+Evaluation information(const QString &text)
 {
-    return {Outcome::Kind::Information, text, {}};
+    return {Evaluation::Kind::Information, text, {}};
 }
 
-Outcome critical(const RuntimeError &error)
+Evaluation critical(const RuntimeError &error)
 {
-    return {Outcome::Kind::Critical,
+    return {Evaluation::Kind::Critical,
             messages::computationFailed() + QString::number(error.number) + u' ' +
                 error.description,
             {}};
@@ -25,20 +26,13 @@ Outcome critical(const RuntimeError &error)
 
 } // namespace
 
-Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa, const QLocale &locale)
+Evaluation evaluateArea(double area, qint32 lngZpusob, qint32 lngMapa)
 {
-    if (areaText.isEmpty())
-        return {};
-
-    const std::optional<double> area = textToDouble(areaText, locale);
-    if (!area)
-        return information(messages::notNumber());
     // −0 is not below 0, so it passes as an area of 0.
-    if (*area < 0.0)
+    if (area < 0.0)
         return information(messages::negativeArea());
 
-    // The text is read once; the formula takes the area as read.
-    const DeltaOrError result = deltaFor(*area, lngZpusob, lngMapa);
+    const DeltaOrError result = deltaFor(area, lngZpusob, lngMapa);
     if (const auto *error = std::get_if<RuntimeError>(&result))
         return critical(*error);
     const float delta = std::get<float>(result);
@@ -50,21 +44,40 @@ Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa, const Q
 
     // Both bounds stay in double precision: a 32-bit lower bound would be visibly off for large
     // parcels.
-    const double p = *area;
-    double lower = p - double{twoDelta};
+    double lower = area - double{twoDelta};
     if (0.5 > lower)
         lower = 0.5;
     // Only a map class outside the table (δ = 0) leaves the upper bound of a tiny area below the
     // raised lower one; the interval then closes at the lower bound instead of turning empty.
-    const double upper = std::max(p + double{twoDelta}, lower);
+    const double upper = std::max(area + double{twoDelta}, lower);
+    return {Evaluation::Kind::Results, {}, {delta, twoDelta, lower, upper}};
+}
 
-    const auto twoSpaces = QStringLiteral("  ");
-    Outcome outcome{Outcome::Kind::Results, {}, {}};
-    outcome.captions[0] = twoSpaces + formatOneDecimal(delta, locale);
-    outcome.captions[1] = twoSpaces + formatOneDecimal(twoDelta, locale);
-    outcome.captions[2] = QStringLiteral("  MIN  = ") + formatOneDecimal(lower, locale) +
-                          QStringLiteral("\r\n   MAX = ") + formatOneDecimal(upper, locale);
+Evaluation evaluateText(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
+                        const NumberFormat &numbers)
+{
+    if (areaText.isEmpty())
+        return {};
+    // The text is read once; the formula takes the area as read.
+    const std::optional<double> area = numbers.read(areaText);
+    if (!area)
+        return information(messages::notNumber());
+    return evaluateArea(*area, lngZpusob, lngMapa);
+}
+
+Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
+                 const NumberFormat &numbers)
+{
+    Evaluation e = evaluateText(areaText, lngZpusob, lngMapa, numbers);
+    Outcome outcome{e.kind, std::move(e.message), e.figures, {}};
+    if (outcome.kind == Outcome::Kind::Results)
+        outcome.captions = captionsFor(e.figures, numbers);
     return outcome;
+}
+
+Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa, const QLocale &locale)
+{
+    return evaluate(areaText, lngZpusob, lngMapa, NumberFormat(locale));
 }
 
 } // namespace mezni

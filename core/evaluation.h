@@ -7,19 +7,41 @@
 
 namespace mezni {
 
-// What one evaluation of the area text decides; the window carries it out.
-struct Outcome
+class NumberFormat;
+
+// The figures of one evaluation: δ and 2δ as 32-bit floats, the bounds in double precision.
+struct Figures
+{
+    float delta = 0;
+    float twoDelta = 0;
+    double min = 0;
+    double max = 0;
+};
+
+// What one evaluation decides, as numbers; the window and the command line put it into words.
+struct Evaluation
 {
     enum class Kind {
         Nothing,     // empty text: no message, no caption, no focus change
         Information, // invalid input: message, captions kept, then the focus routine
         Critical,    // the formula failed: message, captions kept, focus stays
-        Results,     // captions set in order δ, 2δ, bounds, then the focus routine
+        Results,     // figures to show
     };
 
     Kind kind = Kind::Nothing;
     QString message;
-    std::array<QString, 3> captions; // only for Results
+    Figures figures; // only for Results
+};
+
+// What the window carries out: the evaluation with its three captions.
+struct Outcome
+{
+    using Kind = Evaluation::Kind;
+
+    Kind kind = Kind::Nothing;
+    QString message;
+    Figures figures;                 // only for Results
+    std::array<QString, 3> captions; // only for Results, set in order δ, 2δ, bounds
 
     bool returnsFocus() const { return kind == Kind::Information || kind == Kind::Results; }
 };
@@ -39,6 +61,15 @@ inline QString computationFailed()
 }
 } // namespace messages
 
+// An area already read (a finite double); never Nothing.
+Evaluation evaluateArea(double area, qint32 lngZpusob, qint32 lngMapa);
+// The area text, read once with the locale's rules.
+Evaluation evaluateText(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
+                        const NumberFormat &numbers);
+
+Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
+                 const NumberFormat &numbers);
+// The same, preparing the locale's number format first (for one-off use).
 Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa, const QLocale &locale);
 
 } // namespace mezni

@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <cmath>
 #include <limits>
@@ -24,6 +25,8 @@ private slots:
     void toFloat32_data();
     void toFloat32();
     void tags();
+    void preparedFormatMatchesQLocale_data();
+    void preparedFormatMatchesQLocale();
 };
 
 void TestNumbers::textToDouble_data()
@@ -146,6 +149,74 @@ void TestNumbers::tags()
             QCOMPARE(textToInt32(QString::number(code), locale), std::optional<qint32>(code));
         QCOMPARE(textToInt32(u"x"_s, locale), std::nullopt);
         QCOMPARE(textToInt32(u"99999999999"_s, locale), std::nullopt);
+    }
+}
+
+void TestNumbers::preparedFormatMatchesQLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<bool>("fast"); // whether the plain path must be in use, so it is tested
+    QTest::newRow("cs") << czech << true;
+    QTest::newRow("en") << english << true;
+    QTest::newRow("de, dot groups") << QLocale(QLocale::German, QLocale::Germany) << true;
+    QTest::newRow("fr, narrow no-break space") << QLocale(QLocale::French, QLocale::France) << true;
+    QTest::newRow("sv, Unicode minus") << QLocale(QLocale::Swedish, QLocale::Sweden) << true;
+    QTest::newRow("C, no grouping") << QLocale::c() << true;
+    QTest::newRow("es, grouping from five digits")
+        << QLocale(QLocale::Spanish, QLocale::Spain) << false;
+    QTest::newRow("hi, groups of two") << QLocale(QLocale::Hindi, QLocale::India) << false;
+    QTest::newRow("ar, other digits") << QLocale(QLocale::Arabic, QLocale::Egypt) << false;
+}
+
+// The prepared format against QLocale itself over a large sample: every value the program can
+// show (exact halves, values just beside them, the plain path's limit, huge ones) and texts built
+// from digits, separators, signs and spaces.
+void TestNumbers::preparedFormatMatchesQLocale()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(bool, fast);
+    const NumberFormat numbers(locale);
+    QCOMPARE(numbers.fastFormatting(), fast);
+    QVERIFY(numbers.fastReading() || !fast);
+
+    QRandomGenerator random(20261208);
+    const auto same = [](std::optional<double> a, std::optional<double> b) {
+        return a.has_value() == b.has_value() &&
+               (!a || (*a == *b && std::signbit(*a) == std::signbit(*b)));
+    };
+    for (int i = 0; i < 60000; ++i) {
+        const double magnitude = std::pow(10.0, -3.0 + random.bounded(20.0));
+        double value = std::floor(random.bounded(magnitude) * 100) / 100; // n.nn, halves included
+        switch (i % 4) {
+        case 1:
+            value = std::nextafter(value, 0.0);
+            break;
+        case 2:
+            value = random.bounded(magnitude);
+            break;
+        case 3:
+            value = -value;
+            break;
+        }
+        const QString expected = mezni::formatOneDecimal(value, locale);
+        QCOMPARE(numbers.oneDecimal(value), expected);
+        QCOMPARE(numbers.read(expected), mezni::textToDouble(expected, locale));
+        std::string plain;
+        appendPlainOneDecimal(value, ',', plain);
+        QCOMPARE(QString::fromStdString(plain),
+                 QLocale::c().toString(value, 'f', 1).replace(u'.', u','));
+    }
+    const QString alphabet = u"0123456789.,- \u00A0+e"_s + locale.decimalPoint() +
+                             locale.groupSeparator() + locale.negativeSign();
+    for (int i = 0; i < 60000; ++i) {
+        QString text;
+        for (int n = random.bounded(1, 12); n > 0; --n)
+            text += alphabet[random.bounded(i % 2 ? 11 : int(alphabet.size()))];
+        QVERIFY2(same(numbers.read(text), mezni::textToDouble(text, locale)), qPrintable(text));
+        const QByteArray latin1 = text.toLatin1();
+        QVERIFY2(same(numbers.readLatin1(latin1.toStdString()),
+                      mezni::textToDouble(QString::fromLatin1(latin1), locale)),
+                 qPrintable(text));
     }
 }
 

@@ -54,7 +54,7 @@ frmMezni_odchylka::frmMezni_odchylka(MessageBoxes &messageBoxes, const QLocale &
                                      QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_messageBoxes(messageBoxes), m_locale(locale)
+      m_messageBoxes(messageBoxes), m_numbers(locale)
 {
     setObjectName(u"frmMezni_odchylka"_s);
     setWindowTitle(u"Výpočet mezní odchylky"_s);
@@ -185,7 +185,7 @@ void frmMezni_odchylka::placeControls()
             need = fm.size(Qt::TextShowMnemonic, c.caption.toString());
             break;
         case Kind::Result:
-            need = fm.size(0, sampleResult(c.name, m_locale));
+            need = fm.size(0, sampleResult(c.name, m_numbers.locale()));
             break;
         case Kind::Option:
         case Kind::Button:
@@ -239,7 +239,7 @@ void frmMezni_odchylka::storeCheckedTag(const auto &group, qint32 &code)
 {
     for (const OptionButton *button : group) {
         if (button->isChecked())
-            code = textToInt32(button->tag(), m_locale).value_or(code);
+            code = textToInt32(button->tag(), m_numbers.locale()).value_or(code);
     }
 }
 
@@ -257,7 +257,7 @@ void frmMezni_odchylka::optZpusob_Click()
 
 void frmMezni_odchylka::cmdVypocti_Click()
 {
-    apply(evaluate(txtVymera->text(), lngZpusob, lngMapa, m_locale));
+    apply(evaluate(txtVymera->text(), lngZpusob, lngMapa, m_numbers));
 }
 
 void frmMezni_odchylka::apply(const Outcome &outcome)

@@ -5,6 +5,8 @@
 // outcome: a message box, the three captions, the focus routine. It never reads numbers back from
 // its own labels.
 
+#include "numbers.h"
+
 #include <QLocale>
 #include <QRadioButton>
 #include <QWidget>
@@ -73,7 +75,7 @@ private:
     void connectGroup(const auto &group, void (frmMezni_odchylka::*click)());
 
     MessageBoxes &m_messageBoxes;
-    QLocale m_locale;
+    NumberFormat m_numbers;
     double m_scale = 1.0 / 15;
 
     QGroupBox *fraMapa = nullptr;

@@ -1,0 +1,46 @@
+#include "resulttexts.h"
+
+#include "numbers.h"
+
+namespace mezni {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString boundsText(const Figures &f, const NumberFormat &numbers)
+{
+    QString text = u"MIN "_s;
+    numbers.appendOneDecimal(f.min, text);
+    text += u", MAX "_s;
+    numbers.appendOneDecimal(f.max, text);
+    return text;
+}
+
+} // namespace
+
+std::array<QString, 3> captionsFor(const Figures &f, const NumberFormat &numbers)
+{
+    std::array<QString, 3> texts{u"  "_s, u"  "_s, u"  MIN  = "_s};
+    numbers.appendOneDecimal(f.delta, texts[0]);
+    numbers.appendOneDecimal(f.twoDelta, texts[1]);
+    numbers.appendOneDecimal(f.min, texts[2]);
+    texts[2] += u"\r\n   MAX = "_s;
+    numbers.appendOneDecimal(f.max, texts[2]);
+    return texts;
+}
+
+std::array<QString, 3> resultLines(const Figures &f, const NumberFormat &numbers)
+{
+    return {captions::delta() + u' ' + numbers.oneDecimal(f.delta),
+            captions::twoDelta() + u' ' + numbers.oneDecimal(f.twoDelta),
+            captions::bounds() + u' ' + boundsText(f, numbers)};
+}
+
+QString spokenResults(const Figures &f, const NumberFormat &numbers)
+{
+    return u"Hodnota mezní odchylky "_s + numbers.oneDecimal(f.delta) + u"; dvojnásobek "_s +
+           numbers.oneDecimal(f.twoDelta) + u"; "_s + boundsText(f, numbers);
+}
+
+} // namespace mezni
