@@ -5,6 +5,7 @@
 #include "frmMezni_odchylka.h"
 #include "messageboxes.h"
 #include "numbers.h"
+#include "resulttexts.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -13,7 +14,10 @@
 #include <array>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -24,6 +28,7 @@ using namespace mezni;
 namespace {
 
 std::string childPath;
+std::string appPath = MO_APP_PATH;
 
 QLocale localeNamed(int index)
 {
@@ -45,11 +50,106 @@ void BM_Evaluate(benchmark::State &state)
 }
 BENCHMARK(BM_Evaluate)->DenseRange(0, 4);
 
+// Baseline: the same evaluation with QLocale's own reading and formatting.
+void BM_EvaluateThroughQLocale(benchmark::State &state)
+{
+    const QLocale locale = localeNamed(int(state.range(0)));
+    state.SetLabel(locale.name().toStdString());
+    const QString area = QStringLiteral("2500");
+    for (auto _ : state) {
+        const Evaluation e = evaluateArea(*textToDouble(area, locale), 1, 0);
+        const std::array<QString, 3> captions{
+            QStringLiteral("  ") + formatOneDecimal(e.figures.delta, locale),
+            QStringLiteral("  ") + formatOneDecimal(e.figures.twoDelta, locale),
+            QStringLiteral("  MIN  = ") + formatOneDecimal(e.figures.min, locale) +
+                QStringLiteral("\r\n   MAX = ") + formatOneDecimal(e.figures.max, locale)};
+        benchmark::DoNotOptimize(captions);
+    }
+}
+BENCHMARK(BM_EvaluateThroughQLocale)->DenseRange(0, 4);
+
 struct Run
 {
     double seconds;
     long peakKiB;
 };
+
+// Runs a command to its end with standard output to /dev/null: wall time and peak memory.
+Run runToEnd(const std::vector<std::string> &command)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, STDOUT_FILENO);
+        dup2(devNull, STDERR_FILENO);
+        std::vector<char *> argv;
+        for (const std::string &a : command)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == 127)
+        return {0, 0};
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            usage.ru_maxrss};
+}
+
+// A Czech Excel table: Windows-1250, semicolons, decimal commas, CRLF, the area in column 2.
+std::string writeExcelTable(long rows)
+{
+    const std::string path =
+        std::filesystem::temp_directory_path() / ("mo-bench-" + std::to_string(rows) + ".csv");
+    if (std::filesystem::exists(path))
+        return path;
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    std::fputs("Parcela;V\xFDm\xECra [m2];Pozn\xE1mka\r\n", file);
+    std::uint64_t seed = 20261208;
+    for (long i = 0; i < rows; ++i) {
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
+        const unsigned hundredths = unsigned(seed >> 33) % 10000000u + 100u;
+        std::fprintf(file, "%ld/%ld;%u,%02u;p\xF8\xEDkop\r\n", 100 + i / 7, i % 7 + 1,
+                     hundredths / 100, hundredths % 100);
+    }
+    std::fclose(file);
+    return path;
+}
+
+void BM_TableMillionRows(benchmark::State &state)
+{
+    const std::string big = writeExcelTable(1000000), small = writeExcelTable(10000);
+    const std::string mawk = "NR>1{gsub(\",\",\".\",$2); p=$2+0; d=0.25*sqrt(p)+2; lo=p-2*d; "
+                             "if(lo<0.5)lo=0.5; printf \"%s;%.1f;%.1f;%.1f;%.1f\\n\",$1,d,2*d,lo,"
+                             "p+2*d}";
+    double program = 0, baseline = 0;
+    long bigPeak = 0, smallPeak = 0;
+    for (auto _ : state) {
+        // Alternated, so that both see the same machine state.
+        const Run p = runToEnd({appPath, "-s", big});
+        const Run m = runToEnd({"mawk", "-F;", mawk, big});
+        const Run s = runToEnd({appPath, "-s", small});
+        if (p.seconds == 0 || m.seconds == 0 || s.seconds == 0) {
+            state.SkipWithError("the program or mawk did not run");
+            return;
+        }
+        program += p.seconds;
+        baseline += m.seconds;
+        bigPeak = std::max(bigPeak, p.peakKiB);
+        smallPeak = std::max(smallPeak, s.peakKiB);
+        state.SetIterationTime(p.seconds);
+    }
+    const auto n = double(state.iterations());
+    state.counters["program_s"] = program / n;
+    state.counters["mawk_s"] = baseline / n;
+    state.counters["speedup"] = baseline / program;
+    state.counters["peak_KiB_1M_rows"] = double(bigPeak);
+    state.counters["peak_KiB_10k_rows"] = double(smallPeak);
+}
+BENCHMARK(BM_TableMillionRows)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 // Spawns the child, waits for its first frame byte, then for its exit (for its peak memory).
 Run startChild(const std::vector<std::string> &args)

@@ -19,14 +19,15 @@ using namespace mezni;
 
 namespace {
 
-const std::array<QLocale, 5> &locales()
+// Prepared once: the program prepares its format once too.
+const std::array<NumberFormat, 5> &formats()
 {
-    static const std::array<QLocale, 5> all{
-        QLocale(QLocale::Czech, QLocale::Czechia),
-        QLocale(QLocale::English, QLocale::UnitedStates),
-        QLocale(QLocale::German, QLocale::Germany),
-        QLocale(QLocale::French, QLocale::France), // groups with a narrow no-break space
-        QLocale::c(),
+    static const std::array<NumberFormat, 5> all{
+        NumberFormat(QLocale(QLocale::Czech, QLocale::Czechia)),
+        NumberFormat(QLocale(QLocale::English, QLocale::UnitedStates)),
+        NumberFormat(QLocale(QLocale::German, QLocale::Germany)),
+        NumberFormat(QLocale(QLocale::French, QLocale::France)), // narrow no-break space groups
+        NumberFormat(QLocale::c()),
     };
     return all;
 }
@@ -50,9 +51,24 @@ double number(const QString &caption, qsizetype prefix, const QLocale &locale, c
     return *value;
 }
 
-void check(const QString &text, qint32 zpusob, qint32 mapa, const QLocale &locale)
+void check(const QString &text, qint32 zpusob, qint32 mapa, const NumberFormat &numbers)
 {
-    const Outcome outcome = evaluate(text, zpusob, mapa, locale);
+    const QLocale &locale = numbers.locale();
+    // The prepared format reads and writes exactly as QLocale does.
+    const std::optional<double> fast = numbers.read(text), slow = textToDouble(text, locale);
+    if (fast.has_value() != slow.has_value() ||
+        (fast && (*fast != *slow || std::signbit(*fast) != std::signbit(*slow))))
+        fail("prepared reading differs from QLocale's", text);
+    const Outcome outcome = evaluate(text, zpusob, mapa, numbers);
+    if (outcome.kind == Outcome::Kind::Results) {
+        const Figures &f = outcome.figures;
+        if (outcome.captions[0] != QStringLiteral("  ") + formatOneDecimal(f.delta, locale) ||
+            outcome.captions[1] != QStringLiteral("  ") + formatOneDecimal(f.twoDelta, locale) ||
+            outcome.captions[2] != QStringLiteral("  MIN  = ") + formatOneDecimal(f.min, locale) +
+                                       QStringLiteral("\r\n   MAX = ") +
+                                       formatOneDecimal(f.max, locale))
+            fail("prepared formatting differs from QLocale's", text);
+    }
     if (outcome.kind != Outcome::Kind::Results) {
         for (const QString &caption : outcome.captions)
             if (!caption.isEmpty())
@@ -91,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::memcpy(&z, data, 4);
     std::memcpy(&m, data + 4, 4);
     const std::uint8_t choice = data[8];
-    const QLocale &locale = locales()[(choice & 0x7F) % locales().size()];
+    const NumberFormat &numbers = formats()[(choice & 0x7F) % formats().size()];
     const auto restSize = qsizetype(size - 9);
     QString text;
     if (choice & 0x80) {
@@ -101,6 +117,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     } else {
         text = QString::fromUtf8(reinterpret_cast<const char *>(data + 9), restSize);
     }
-    check(text, qint32(z), qint32(m), locale);
+    check(text, qint32(z), qint32(m), numbers);
     return 0;
 }
