@@ -29,7 +29,8 @@ private slots:
     void messages();
     void lowerBound_data();
     void lowerBound();
-    void captionsOverGrid();
+    void handChecked_data();
+    void handChecked();
 };
 
 void TestEvaluation::results_data()
@@ -52,8 +53,10 @@ void TestEvaluation::results_data()
         << english << u"0"_s << 1 << 0 << u"  2.0"_s << u"  4.0"_s << bounds(u"0.5"_s, u"4.0"_s);
     QTest::newRow("en -0 counts as 0")
         << english << u"-0"_s << 1 << 0 << u"  2.0"_s << u"  4.0"_s << bounds(u"0.5"_s, u"4.0"_s);
-    QTest::newRow("en lower bound exactly 0.5 stays")
-        << english << u"4.5"_s << 1 << 5 << u"  0.0"_s << u"  0.0"_s << bounds(u"4.5"_s, u"4.5"_s);
+    // 5.693000316619873 − 2δ is 0.5 exactly (2δ = 5.193000316619873 as a float).
+    QTest::newRow("en lower bound lands exactly on 0.5")
+        << english << u"5.693000316619873"_s << 1 << 0 << u"  2.6"_s << u"  5.2"_s
+        << bounds(u"0.5"_s, u"10.9"_s);
     QTest::newRow("en tiny area outside the table, MAX not below MIN")
         << english << u"0.2"_s << 1 << 8192 << u"  0.0"_s << u"  0.0"_s
         << bounds(u"0.5"_s, u"0.5"_s);
@@ -167,32 +170,48 @@ void TestEvaluation::lowerBound()
     QCOMPARE(outcome.captions[2], bounds);
 }
 
-void TestEvaluation::captionsOverGrid()
+void TestEvaluation::handChecked_data()
 {
-    // The captions written out plainly from the table and the formula, for both locales.
-    const double k[2][5] = {{0.25, 0.35, 0.5, 0.9, 1.2}, {0.2, 0.3, 0.4, 0.6, 1.05}};
-    const double q[2][5] = {{2, 3, 4, 7, 10}, {3, 4, 6, 8, 14}};
-    for (const QLocale &locale : {english, czech}) {
-        for (int column = 0; column < 2; ++column) {
-            for (int mapa = 0; mapa < 5; ++mapa) {
-                for (double p = 0.0; p < 1e9; p = p * 1.9 + 0.7) {
-                    const float delta = float(std::sqrt(p) * k[column][mapa] + q[column][mapa]);
-                    const float twoDelta = delta + delta;
-                    const double lower = std::max(0.5, p - twoDelta);
-                    const auto text = [&](double v) {
-                        return locale.toString(v, 'f', 1);
-                    };
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("area");
+    QTest::addColumn<int>("zpusob");
+    QTest::addColumn<int>("mapa");
+    QTest::addColumn<QStringList>("captions");
 
-                    const Outcome outcome =
-                        evaluate(locale.toString(p, 'f', 6), column == 0 ? 1 : 0, mapa, locale);
-                    QCOMPARE(outcome.kind, Outcome::Kind::Results);
-                    QCOMPARE(outcome.captions[0], u"  "_s + text(delta));
-                    QCOMPARE(outcome.captions[1], u"  "_s + text(twoDelta));
-                    QCOMPARE(outcome.captions[2], bounds(text(lower), text(p + twoDelta)));
-                }
-            }
-        }
-    }
+    // Worked out apart from the program (decimal arithmetic on the float and double values),
+    // exact halves included: they round away from zero.
+    const auto row = [](const char *tag, const QLocale &locale, const QString &area, int zpusob,
+                        int mapa, const QString &delta, const QString &twoDelta,
+                        const QString &min, const QString &max) {
+        QTest::newRow(tag) << locale << area << zpusob << mapa
+                           << QStringList{u"  "_s + delta, u"  "_s + twoDelta, bounds(min, max)};
+    };
+    row("en δ 2.25 rounds up", english, u"1"_s, 1, 0, u"2.3"_s, u"4.5"_s, u"0.5"_s, u"5.5"_s);
+    row("en δ 2.75", english, u"9"_s, 1, 0, u"2.8"_s, u"5.5"_s, u"3.5"_s, u"14.5"_s);
+    row("en MAX 20.25 rounds up", english, u"6.25"_s, 0, 2, u"7.0"_s, u"14.0"_s, u"0.5"_s,
+        u"20.3"_s);
+    row("en MIN 106.25 and MAX 206.25", english, u"156.25"_s, 1, 4, u"25.0"_s, u"50.0"_s,
+        u"106.3"_s, u"206.3"_s);
+    row("en 1,234,567.89 m², 1:2880, graphic", english, u"1234567.89"_s, 0, 3, u"674.7"_s,
+        u"1,349.3"_s, u"1,233,218.6"_s, u"1,235,917.2"_s);
+    row("cs 2500 m², 1:1440, numeric", czech, u"2500"_s, 1, 1, u"20,5"_s, u"41,0"_s,
+        u"2\u00A0459,0"_s, u"2\u00A0541,0"_s);
+    row("cs 0,36 m², 1:1250, graphic", czech, u"0,36"_s, 0, 1, u"4,2"_s, u"8,4"_s, u"0,5"_s,
+        u"8,7"_s);
+    row("cs 10,000 ha, 1:5000, numeric", czech, u"99999999,9"_s, 1, 4, u"12\u00A0010,0"_s,
+        u"24\u00A0020,0"_s, u"99\u00A0975\u00A0979,9"_s, u"100\u00A0024\u00A0019,9"_s);
+}
+
+void TestEvaluation::handChecked()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, area);
+    QFETCH(int, zpusob);
+    QFETCH(int, mapa);
+    QFETCH(QStringList, captions);
+    const Outcome outcome = evaluate(area, zpusob, mapa, locale);
+    QCOMPARE(outcome.kind, Outcome::Kind::Results);
+    QCOMPARE(QStringList(outcome.captions.begin(), outcome.captions.end()), captions);
 }
 
 QTEST_GUILESS_MAIN(TestEvaluation)

@@ -2,9 +2,8 @@
 
 #include <QIconEngine>
 #include <QPainter>
-#include <QPolygonF>
 #include <QPixmap>
-
+#include <QPolygonF>
 #include <algorithm>
 
 namespace mezni {

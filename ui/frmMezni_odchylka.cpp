@@ -5,16 +5,26 @@
 #include "evaluation.h"
 #include "messageboxes.h"
 #include "numbers.h"
+#include "resulttexts.h"
 
+#include <QAccessible>
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace mezni {
 
@@ -40,9 +50,9 @@ QColor fromBgr(unsigned bgr)
 }
 
 // The longest results a parcel of up to 10,000 ha gives, to size the result labels by.
-QString sampleResult(QStringView name, const QLocale &locale)
+QString sampleResult(Slot slot, const QLocale &locale)
 {
-    if (name == u"lblMezniHodnoty")
+    if (slot == Slot::lblMezniHodnoty)
         return u"  MIN  = "_s + formatOneDecimal(99999999.9, locale) + u"\n   MAX = "_s +
                formatOneDecimal(99999999.9, locale);
     return u"  "_s + formatOneDecimal(99999.9, locale);
@@ -76,44 +86,32 @@ void frmMezni_odchylka::createControls()
                                  ? static_cast<QWidget *>(fraVypocet)
                                  : this;
         const QString caption = c.caption.toString();
-        QWidget *w = nullptr;
         switch (c.kind) {
         case Kind::Frame:
-            w = c.name == u"fraMapa" ? fraMapa : fraVypocet;
-            static_cast<QGroupBox *>(w)->setTitle(caption);
+            static_cast<QGroupBox *>(widgetFor(c))->setTitle(caption);
             break;
         case Kind::Option: {
             auto *button = new OptionButton(caption, c.tag.toString(), container);
-            (c.name == u"optMapa" ? optMapa[c.index] : optZpusob[c.index]) = button;
+            optionSlot(c) = button;
             button->setProperty("index", c.index);
-            w = button;
             break;
         }
         case Kind::Button:
-            w = cmdVypocti = new QPushButton(caption, container);
+            cmdVypocti = new QPushButton(caption, container);
             cmdVypocti->setAutoDefault(false);
             break;
         case Kind::TextBox:
-            w = txtVymera = new QLineEdit(container);
+            txtVymera = new QLineEdit(container);
             break;
         case Kind::Label:
         case Kind::Result: {
             auto *label = new QLabel(caption, container);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            w = label;
-            const QStringView n = c.name;
-            QLabel *&member = n == u"Label1"               ? Label1
-                              : n == u"Label2"             ? Label2
-                              : n == u"Label3"             ? Label3
-                              : n == u"Label4"             ? Label4
-                              : n == u"lblMezniOdchylka"   ? lblMezniOdchylka
-                              : n == u"lbl2xMezniOdchylka" ? lbl2xMezniOdchylka
-                                                           : lblMezniHodnoty;
-            member = label;
+            labelSlot(c.slot) = label;
             break;
         }
         }
-        w->setObjectName(c.name.toString());
+        widgetFor(c)->setObjectName(c.name().toString());
     }
 
     optMapa[0]->setChecked(true);
@@ -132,6 +130,10 @@ void frmMezni_odchylka::createControls()
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         label->setFocusPolicy(Qt::NoFocus);
     }
+    // The numbers of the two bound lines stand one under the other only in a fixed-pitch font.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(font().pointSizeF());
+    lblMezniHodnoty->setFont(fixed);
     // Input named by its label; each result known by its caption (labelled-by relation).
     Label1->setBuddy(txtVymera);
     Label2->setBuddy(lblMezniOdchylka);
@@ -143,6 +145,9 @@ void frmMezni_odchylka::createControls()
     connect(cmdVypocti, &QPushButton::clicked, this, &frmMezni_odchylka::cmdVypocti_Click);
     connect(txtVymera, &QLineEdit::textChanged, this, &frmMezni_odchylka::txtVymera_Change);
     txtVymera->installEventFilter(this);
+    cmdVypocti->installEventFilter(this);
+    auto *copy = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this);
+    connect(copy, &QShortcut::activated, this, &frmMezni_odchylka::copyResults);
 }
 
 void frmMezni_odchylka::connectGroup(const auto &group, void (frmMezni_odchylka::*click)())
@@ -159,19 +164,63 @@ void frmMezni_odchylka::connectGroup(const auto &group, void (frmMezni_odchylka:
 
 QWidget *frmMezni_odchylka::widgetFor(const ControlSpec &c) const
 {
-    if (c.index >= 0)
-        return c.name == u"optMapa" ? optMapa[c.index] : optZpusob[c.index];
-    return findChild<QWidget *>(c.name.toString());
+    switch (c.slot) {
+    case Slot::fraMapa:
+        return fraMapa;
+    case Slot::fraVypocet:
+        return fraVypocet;
+    case Slot::optMapa:
+        return optMapa.at(std::size_t(c.index));
+    case Slot::optZpusob:
+        return optZpusob.at(std::size_t(c.index));
+    case Slot::cmdVypocti:
+        return cmdVypocti;
+    case Slot::txtVymera:
+        return txtVymera;
+    default:
+        return const_cast<frmMezni_odchylka *>(this)->labelSlot(c.slot);
+    }
+}
+
+OptionButton *&frmMezni_odchylka::optionSlot(const ControlSpec &c)
+{
+    if (c.slot == Slot::optMapa)
+        return optMapa.at(std::size_t(c.index));
+    if (c.slot == Slot::optZpusob)
+        return optZpusob.at(std::size_t(c.index));
+    qFatal("control table: %s is not an option group", qPrintable(c.name().toString()));
+}
+
+QLabel *&frmMezni_odchylka::labelSlot(Slot slot)
+{
+    switch (slot) {
+    case Slot::lblMezniHodnoty:
+        return lblMezniHodnoty;
+    case Slot::Label4:
+        return Label4;
+    case Slot::lbl2xMezniOdchylka:
+        return lbl2xMezniOdchylka;
+    case Slot::lblMezniOdchylka:
+        return lblMezniOdchylka;
+    case Slot::Label3:
+        return Label3;
+    case Slot::Label2:
+        return Label2;
+    case Slot::Label1:
+        return Label1;
+    default:
+        qFatal("control table: %s is not a label", qPrintable(nameOf(slot).toString()));
+    }
 }
 
 void frmMezni_odchylka::placeControls()
 {
     // 15 twips per pixel suits only the original's small font: scale up until every text fits.
     double scale = 1.0 / 15;
-    const QFontMetrics fm = fontMetrics();
     for (const ControlSpec &c : controlTable) {
         QWidget *w = widgetFor(c);
         QSize need;
+        const QFontMetrics fm = w->fontMetrics();
         switch (c.kind) {
         case Kind::Frame:
             // The title has to sit above the first option (240 twips down).
@@ -185,7 +234,7 @@ void frmMezni_odchylka::placeControls()
             need = fm.size(Qt::TextShowMnemonic, c.caption.toString());
             break;
         case Kind::Result:
-            need = fm.size(0, sampleResult(c.name, m_numbers.locale()));
+            need = fm.size(0, sampleResult(c.slot, m_numbers.locale()));
             break;
         case Kind::Option:
         case Kind::Button:
@@ -276,6 +325,10 @@ void frmMezni_odchylka::apply(const Outcome &outcome)
         lblMezniOdchylka->setText(outcome.captions[0]);
         lbl2xMezniOdchylka->setText(outcome.captions[1]);
         lblMezniHodnoty->setText(outcome.captions[2]);
+        // Spoken by a screen reader for the focused text box; copied by Ctrl+Shift+C.
+        describeResults(spokenResults(outcome.figures, m_numbers));
+        const std::array<QString, 3> lines = resultLines(outcome.figures, m_numbers);
+        m_shownResults = QStringList(lines.begin(), lines.end()).join(u'\n');
         break;
     }
     if (outcome.returnsFocus())
@@ -287,6 +340,24 @@ void frmMezni_odchylka::txtVymera_Change()
     lblMezniOdchylka->clear();
     lbl2xMezniOdchylka->clear();
     lblMezniHodnoty->clear();
+    describeResults({});
+    m_shownResults.clear();
+}
+
+void frmMezni_odchylka::describeResults(const QString &sentence)
+{
+    if (txtVymera->accessibleDescription() == sentence)
+        return;
+    txtVymera->setAccessibleDescription(sentence);
+    // Qt 6.4 does not announce the change itself; screen readers speak it for the focused box.
+    QAccessibleEvent changed(txtVymera, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
+void frmMezni_odchylka::copyResults()
+{
+    if (!m_shownResults.isEmpty())
+        QGuiApplication::clipboard()->setText(m_shownResults);
 }
 
 void frmMezni_odchylka::txtVymera_GotFocus()
@@ -297,16 +368,38 @@ void frmMezni_odchylka::txtVymera_GotFocus()
 
 bool frmMezni_odchylka::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == txtVymera) {
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent *>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                cmdVypocti_Click();
-                return true;
-            }
-        } else if (event->type() == QEvent::FocusIn) {
+    const auto isEnter = [event] {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    };
+    if (event->type() == QEvent::KeyPress && isEnter()) {
+        // Enter computes in the text box, and presses the focused button (which stays no
+        // default button, so Enter elsewhere does nothing).
+        if (watched == txtVymera)
+            cmdVypocti_Click();
+        else if (watched == cmdVypocti)
+            cmdVypocti->click();
+        return watched == txtVymera || watched == cmdVypocti;
+    }
+    if (watched != txtVymera)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn) {
+        // The focus routine runs where the user brings the focus here (Tab, Shift+Tab, Alt+P),
+        // not where a context menu or another window hands it back: a paste or a caret must stay.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::ShortcutFocusReason)
             txtVymera->selectAll();
-        }
+    } else if (event->type() == QEvent::ContextMenu) {
+        // Qt's own menu, with the results to copy as well.
+        std::unique_ptr<QMenu> menu(txtVymera->createStandardContextMenu());
+        menu->addSeparator();
+        QAction *copy =
+            menu->addAction(u"Kopírovat výsledky"_s, this, &frmMezni_odchylka::copyResults);
+        copy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+        copy->setEnabled(!m_shownResults.isEmpty());
+        menu->exec(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -22,6 +22,7 @@ namespace mezni {
 class MessageBoxes;
 struct Outcome;
 struct ControlSpec;
+enum class Slot;
 
 // An option button that carries its code (Tag) and tells a click from any other change of its
 // checked state, so that either stores and recomputes exactly once.
@@ -64,6 +65,8 @@ private:
     void createControls();
     void placeControls();
     QWidget *widgetFor(const ControlSpec &c) const;
+    OptionButton *&optionSlot(const ControlSpec &c);
+    QLabel *&labelSlot(Slot slot);
     void Form_Load();
     void storeCheckedTag(const auto &group, qint32 &code);
     void optMapa_Click();
@@ -71,6 +74,8 @@ private:
     void cmdVypocti_Click();
     void txtVymera_Change();
     void txtVymera_GotFocus();
+    void copyResults();
+    void describeResults(const QString &sentence);
     void apply(const Outcome &outcome);
     void connectGroup(const auto &group, void (frmMezni_odchylka::*click)());
 
@@ -91,6 +96,9 @@ private:
     QLabel *Label3 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *Label1 = nullptr;
+
+    // The shown results in the words the clipboard takes, cleared with the captions.
+    QString m_shownResults;
 
     qint32 lngZpusob = 1;
     qint32 lngMapa = 0;
