@@ -54,32 +54,6 @@ bool startsWith(std::string_view bytes, std::string_view prefix)
     return bytes.substr(0, prefix.size()) == prefix;
 }
 
-// Valid UTF-8 up to the end, where a sequence cut by the end of the look-ahead counts as valid.
-bool isUtf8(std::string_view bytes, bool complete, bool &ascii)
-{
-    ascii = true;
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        ascii = false;
-        const std::size_t length = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
-        if (length == 0 || b > 0xF4)
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            if (i + k >= bytes.size())
-                return !complete;
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
-                return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 // The fields of the first row, quotes removed; complete is false when the row does not end
 // within the bytes given (and they are not the whole input).
 std::vector<std::string> firstRow(std::string_view bytes, char delimiter, bool &complete)
@@ -291,8 +265,13 @@ QString Table::prepare()
     } else if (!m_bom.empty()) {
         m_encoding = TableEncoding::Utf8;
     } else {
-        bool ascii = true;
-        const bool utf8 = isUtf8(head, m_eof, ascii);
+        const bool ascii = std::all_of(head.begin(), head.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        // A sequence cut by the end of the look-ahead is the decoder's state, not an error.
+        QStringDecoder utf8Decoder(QStringConverter::Utf8);
+        const QString decoded =
+            utf8Decoder.decode(QByteArrayView(head.data(), qsizetype(head.size())));
+        const bool utf8 = !utf8Decoder.hasError();
         // Pure ASCII says nothing: a semicolon table most likely comes from Czech Excel.
         m_encoding = !utf8 || (ascii && m_delimiter == ';') ? TableEncoding::Windows1250
                                                             : TableEncoding::Utf8;

@@ -7,7 +7,6 @@
 #include "numbers.h"
 #include "resulttexts.h"
 
-#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -346,12 +345,9 @@ void frmMezni_odchylka::txtVymera_Change()
 
 void frmMezni_odchylka::describeResults(const QString &sentence)
 {
-    if (txtVymera->accessibleDescription() == sentence)
-        return;
-    txtVymera->setAccessibleDescription(sentence);
-    // Qt 6.4 does not announce the change itself; screen readers speak it for the focused box.
-    QAccessibleEvent changed(txtVymera, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&changed);
+    // Qt announces the change (DescriptionChanged); screen readers speak it for the focused box.
+    if (txtVymera->accessibleDescription() != sentence)
+        txtVymera->setAccessibleDescription(sentence);
 }
 
 void frmMezni_odchylka::copyResults()
