@@ -562,6 +562,12 @@ void TestWindow::resultsSpokenAndCopied()
     clipboard->setText(u"x"_s);
     QTest::keyClick(f.text(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(clipboard->text(), u"x"_s);
+    // An evaluation that ends in a message leaves no figures to speak.
+    f.enter(u"1E77"_s);
+    QVERIFY(!text->text(QAccessible::Description).isEmpty());
+    f.click(f.option(u"optMapa"_s, 4)); // δ overflows at 1:5000
+    QCOMPARE(f.boxes.shown.size(), 1);
+    QVERIFY(text->text(QAccessible::Description).isEmpty());
 }
 
 QTEST_MAIN(TestWindow)

@@ -315,6 +315,7 @@ void frmMezni_odchylka::apply(const Outcome &outcome)
         return;
     case Outcome::Kind::Information:
     case Outcome::Kind::Critical:
+        describeResults({}); // the message box is read; no figures are spoken
         m_messageBoxes.show(this,
                             outcome.kind == Outcome::Kind::Critical ? MessageIcon::Critical
                                                                     : MessageIcon::Information,
