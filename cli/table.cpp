@@ -228,10 +228,11 @@ void Table::addField(std::string &out, const std::string &encoded) const
 int Table::column(const QString &wanted, const QStringList &headers, QString &error) const
 {
     const QString name = wanted.trimmed();
-    for (qsizetype i = 0; i < headers.size(); ++i)
+    // Without a header the first row is data: a column is named by its number only.
+    for (qsizetype i = 0; i < headers.size() && !m_options.noHeader; ++i)
         if (headers[i].trimmed().compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
-    for (qsizetype i = 0; i < headers.size(); ++i)
+    for (qsizetype i = 0; i < headers.size() && !m_options.noHeader; ++i)
         if (!headerKey(name).isEmpty() && headerKey(headers[i]) == headerKey(name))
             return int(i);
     bool isNumber = false;
