@@ -306,7 +306,7 @@ QString Table::prepare()
     if (!complete && !m_eof)
         return u"První řádek tabulky je delší než 1 MiB."_s;
     if (head.empty())
-        headers.clear();
+        return u"Tabulka je prázdná."_s;
 
     QString error;
     if (!m_options.compareColumn.isEmpty()) {

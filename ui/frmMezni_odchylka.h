@@ -2,8 +2,9 @@
 
 // The one window. It builds its controls from the control table (controls.h), keeps the two codes
 // the option groups store, and hands every evaluation to the core (evaluate()), carrying out the
-// outcome: a message box, the three captions, the focus routine. It never reads numbers back from
-// its own labels.
+// outcome: a message box, the three captions, the focus routine. The same figures reach a user
+// without the mouse as the text box's accessible description (spoken by screen readers) and as
+// lines for the clipboard (Ctrl+Shift+C). It never reads numbers back from its own labels.
 
 #include "numbers.h"
 
