@@ -480,6 +480,7 @@ void Table::scan()
                 }
                 // A lone carriage return is part of the field.
                 m_mode = m_mode == Mode::FieldStart ? Mode::Unquoted : m_mode;
+                m_recordEmpty = false;
                 if (m_field == m_areaColumn && m_area.size() < fieldLimit)
                     m_area += '\r';
                 else if (m_field == m_compareColumn && m_compare.size() < fieldLimit)
