@@ -242,18 +242,21 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
         u"kodovani"_s,
         u"Kódování tabulky místo zjištěného (značka BOM, platné UTF-8, jinak Windows-1250)."_s,
         u"utf-8|windows-1250"_s);
-    for (const QCommandLineOption &o :
-         {help, version, zpusob, mapa, soubor, sloupec, porovnat, bezHlavicky, oddelovac, kodovani})
+    // The options that take a value consume the next argument, even one that looks like an area.
+    QStringList takesValue;
+    for (const QCommandLineOption &o : {help, version, zpusob, mapa, soubor, sloupec, porovnat,
+                                        bezHlavicky, oddelovac, kodovani}) {
         parser.addOption(o);
+        for (const QString &name : o.names())
+            if (!o.valueName().isEmpty())
+                takesValue += (name.size() == 1 ? u"-"_s : u"--"_s) + name;
+    }
     parser.addPositionalArgument(u"výměra"_s, u"Výměra parcely v m², jedna nebo více."_s,
                                  u"[výměra…]"_s);
 
     // Areas are set aside, so that a negative one is not taken for an option.
     QStringList options{arguments.value(0, program)};
     QStringList areas;
-    const QStringList takesValue{u"-z"_s,          u"--zpusob"_s,  u"-m"_s,        u"--mapa"_s,
-                                 u"-s"_s,          u"--soubor"_s,  u"--sloupec"_s, u"--porovnat"_s,
-                                 u"--oddelovac"_s, u"--kodovani"_s};
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
         if (a == u"--") {
