@@ -25,14 +25,10 @@ void write(QIODevice &device, const QString &text)
     device.write(text.toUtf8());
 }
 
-// Without diacritics, lower case: "Číselně" → "ciselne".
+// Option values as typed, with or without diacritics: "Číselně" → "ciselne", "UTF-8" → "utf-8".
 QString plain(const QString &text)
 {
-    QString result;
-    for (const QChar c : text.normalized(QString::NormalizationForm_D))
-        if (c.isLetterOrNumber() || c == u':' || c == u'-')
-            result += c.toLower();
-    return result;
+    return foldedKey(text, u":-");
 }
 
 // "-100", "-2500,5" or "−0.5" is an area, not an option.

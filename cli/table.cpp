@@ -113,16 +113,6 @@ char detectDelimiter(std::string_view bytes, const QLocale &locale)
     return tabs >= commas ? '\t' : ',';
 }
 
-// Letters and digits only, without diacritics, lower case: "Výměra [m2]" → "vymeram2".
-QString headerKey(const QString &header)
-{
-    QString key;
-    for (const QChar c : header.normalized(QString::NormalizationForm_D))
-        if (c.isLetterOrNumber())
-            key += c.toLower();
-    return key;
-}
-
 class Table
 {
 public:
@@ -232,8 +222,9 @@ int Table::column(const QString &wanted, const QStringList &headers, QString &er
     for (qsizetype i = 0; i < headers.size() && !m_options.noHeader; ++i)
         if (headers[i].trimmed().compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
-    for (qsizetype i = 0; i < headers.size() && !m_options.noHeader; ++i)
-        if (!headerKey(name).isEmpty() && headerKey(headers[i]) == headerKey(name))
+    const QString key = foldedKey(name);
+    for (qsizetype i = 0; i < headers.size() && !m_options.noHeader && !key.isEmpty(); ++i)
+        if (foldedKey(headers[i]) == key)
             return int(i);
     bool isNumber = false;
     const int number = name.toInt(&isNumber);
@@ -326,7 +317,7 @@ QString Table::prepare()
     } else {
         QList<int> candidates;
         for (qsizetype i = 0; i < headers.size(); ++i)
-            if (int(i) != m_compareColumn && headerKey(headers[i]).startsWith(u"vymera"_s))
+            if (int(i) != m_compareColumn && foldedKey(headers[i]).startsWith(u"vymera"_s))
                 candidates += int(i);
         if (candidates.size() != 1)
             return (candidates.isEmpty() ? u"V hlavičce tabulky není sloupec s výměrou."_s
@@ -571,6 +562,15 @@ TableResult Table::run()
 }
 
 } // namespace
+
+QString foldedKey(const QString &text, QStringView alsoKeep)
+{
+    QString key;
+    for (const QChar c : text.normalized(QString::NormalizationForm_D))
+        if (c.isLetterOrNumber() || alsoKeep.contains(c))
+            key += c.toLower();
+    return key;
+}
 
 TableResult processTable(QIODevice &in, TableSink &sink, const TableOptions &options,
                          const QLocale &locale)

@@ -47,6 +47,10 @@ struct TableResult
     TableSummary summary;
 };
 
+// Letters and digits (and any character of alsoKeep) without diacritics, in lower case, as headers
+// and option values are compared: "Výměra [m2]" → "vymeram2", "Číselně" → "ciselne".
+QString foldedKey(const QString &text, QStringView alsoKeep = {});
+
 // Streams a table of parcels from in to sink, every row with the results appended. The number
 // rules: a decimal comma in semicolon files, a decimal point in comma files, the locale's in tab
 // files; the locale also picks the delimiter of a one-column table.
