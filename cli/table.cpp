@@ -131,6 +131,7 @@ private:
     void addField(std::string &out, const std::string &encoded) const;
     bool refill();
     void scan();
+    void capture(const char *bytes, std::size_t count);
     void endRecord(std::size_t terminatorStart, std::size_t terminatorEnd);
     void appendResults(std::string &out);
     std::optional<double> readNumber(std::string_view raw) const;
@@ -427,6 +428,16 @@ void Table::endRecord(std::size_t terminatorStart, std::size_t terminatorEnd)
     m_recordLine = m_line;
 }
 
+// Keeps the bytes of a field the row is read by (the area, the compared area), up to the limit.
+void Table::capture(const char *bytes, std::size_t count)
+{
+    std::string *field = m_field == m_areaColumn      ? &m_area
+                         : m_field == m_compareColumn ? &m_compare
+                                                      : nullptr;
+    if (field && field->size() < fieldLimit)
+        field->append(bytes, std::min(count, fieldLimit));
+}
+
 void Table::scan()
 {
     const char delimiter = m_delimiter;
@@ -450,11 +461,7 @@ void Table::scan()
                 if (at > start) {
                     m_mode = Mode::Unquoted;
                     m_recordEmpty = false;
-                    std::string *field = m_field == m_areaColumn      ? &m_area
-                                         : m_field == m_compareColumn ? &m_compare
-                                                                      : nullptr;
-                    if (field && field->size() < fieldLimit)
-                        field->append(data + start, std::min(at - start, fieldLimit));
+                    capture(data + start, at - start);
                     m_pos = at;
                     if (at == size)
                         break;
@@ -472,10 +479,7 @@ void Table::scan()
                 // A lone carriage return is part of the field.
                 m_mode = m_mode == Mode::FieldStart ? Mode::Unquoted : m_mode;
                 m_recordEmpty = false;
-                if (m_field == m_areaColumn && m_area.size() < fieldLimit)
-                    m_area += '\r';
-                else if (m_field == m_compareColumn && m_compare.size() < fieldLimit)
-                    m_compare += '\r';
+                capture("\r", 1);
             }
             switch (m_mode) {
             case Mode::Quoted:
@@ -517,12 +521,7 @@ void Table::scan()
                 break;
             }
             m_recordEmpty = false;
-            if (m_field == m_areaColumn) {
-                if (m_area.size() < fieldLimit)
-                    m_area += c;
-            } else if (m_field == m_compareColumn && m_compare.size() < fieldLimit) {
-                m_compare += c;
-            }
+            capture(&c, 1);
         }
         // Everything scanned is written, except a carriage return that may start a CRLF.
         const std::size_t keep = m_crPending ? m_crAt : m_buffer.size();
@@ -538,10 +537,7 @@ void Table::scan()
     if (m_crPending) {
         m_crPending = false;
         m_recordEmpty = false;
-        if (m_field == m_areaColumn)
-            m_area += '\r';
-        else if (m_field == m_compareColumn)
-            m_compare += '\r';
+        capture("\r", 1);
     }
     if (!m_recordEmpty || m_field != 0)
         endRecord(m_buffer.size(), m_buffer.size());
