@@ -74,15 +74,15 @@ struct Run
     long peakKiB;
 };
 
-// Runs a command to its end with standard output to /dev/null: wall time and peak memory.
-Run runToEnd(const std::vector<std::string> &command)
+// Starts a command (found on PATH) with its standard output on out, and its errors too where
+// quiet; returns the child's pid.
+pid_t spawn(const std::vector<std::string> &command, int out, bool quiet)
 {
-    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
-        const int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, STDOUT_FILENO);
-        dup2(devNull, STDERR_FILENO);
+        dup2(out, STDOUT_FILENO);
+        if (quiet)
+            dup2(out, STDERR_FILENO);
         std::vector<char *> argv;
         for (const std::string &a : command)
             argv.push_back(const_cast<char *>(a.c_str()));
@@ -90,13 +90,35 @@ Run runToEnd(const std::vector<std::string> &command)
         execvp(argv[0], argv.data());
         _exit(127);
     }
+    return pid;
+}
+
+struct Exit
+{
+    bool ran; // exited normally, and not for want of the command
+    long peakKiB;
+};
+
+Exit waitFor(pid_t pid)
+{
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) == 127)
+    return {WIFEXITED(status) && WEXITSTATUS(status) != 127, usage.ru_maxrss};
+}
+
+// Runs a command to its end with standard output to /dev/null: wall time and peak memory.
+Run runToEnd(const std::vector<std::string> &command)
+{
+    const int devNull = open("/dev/null", O_WRONLY);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = spawn(command, devNull, true);
+    close(devNull);
+    const Exit exit = waitFor(pid);
+    if (!exit.ran)
         return {0, 0};
     return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-            usage.ru_maxrss};
+            exit.peakKiB};
 }
 
 // A Czech Excel table: Windows-1250, semicolons, decimal commas, CRLF, the area in column 2.
@@ -157,29 +179,19 @@ Run startChild(const std::vector<std::string> &args)
     int out[2];
     if (pipe(out) != 0)
         return {0, 0};
+    std::vector<std::string> command{childPath};
+    command.insert(command.end(), args.begin(), args.end());
     const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        std::vector<char *> argv{const_cast<char *>(childPath.c_str())};
-        for (const std::string &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(childPath.c_str(), argv.data());
-        _exit(127);
-    }
+    const pid_t pid = spawn(command, out[1], false);
     close(out[1]);
     char byte = 0;
     const bool framed = read(out[0], &byte, 1) == 1 && byte == 'F';
     const auto frame = std::chrono::steady_clock::now();
     close(out[0]);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
+    const Exit exit = waitFor(pid);
     if (!framed)
         return {0, 0};
-    return {std::chrono::duration<double>(frame - start).count(), usage.ru_maxrss};
+    return {std::chrono::duration<double>(frame - start).count(), exit.peakKiB};
 }
 
 void BM_StartupToFirstFrame(benchmark::State &state)
