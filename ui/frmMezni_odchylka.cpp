@@ -43,6 +43,9 @@ void OptionButton::nextCheckState()
 
 namespace {
 
+// The window's shortcut for copying the results, shown in the context menu too.
+const QKeySequence copyResultsKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+
 QColor fromBgr(unsigned bgr)
 {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -145,7 +148,7 @@ void frmMezni_odchylka::createControls()
     connect(txtVymera, &QLineEdit::textChanged, this, &frmMezni_odchylka::txtVymera_Change);
     txtVymera->installEventFilter(this);
     cmdVypocti->installEventFilter(this);
-    auto *copy = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this);
+    auto *copy = new QShortcut(copyResultsKeys, this);
     connect(copy, &QShortcut::activated, this, &frmMezni_odchylka::copyResults);
 }
 
@@ -393,7 +396,7 @@ bool frmMezni_odchylka::eventFilter(QObject *watched, QEvent *event)
         menu->addSeparator();
         QAction *copy =
             menu->addAction(u"Kopírovat výsledky"_s, this, &frmMezni_odchylka::copyResults);
-        copy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+        copy->setShortcut(copyResultsKeys);
         copy->setEnabled(!m_shownResults.isEmpty());
         menu->exec(static_cast<QContextMenuEvent *>(event)->globalPos());
         return true;
