@@ -51,13 +51,15 @@ QColor fromBgr(unsigned bgr)
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
-// The longest results a parcel of up to 10,000 ha gives, to size the result labels by.
-QString sampleResult(Slot slot, const QLocale &locale)
+// The captions of the largest figures a parcel of up to 10,000 ha gives, as the caption service
+// writes them, to size the result labels by.
+QString sampleResult(Slot slot, const NumberFormat &numbers)
 {
-    if (slot == Slot::lblMezniHodnoty)
-        return u"  MIN  = "_s + formatOneDecimal(99999999.9, locale) + u"\n   MAX = "_s +
-               formatOneDecimal(99999999.9, locale);
-    return u"  "_s + formatOneDecimal(99999.9, locale);
+    const std::array<QString, 3> captions =
+        captionsFor({99999.9f, 99999.9f, 99999999.9, 99999999.9}, numbers);
+    return slot == Slot::lblMezniOdchylka     ? captions[0]
+           : slot == Slot::lbl2xMezniOdchylka ? captions[1]
+                                              : captions[2];
 }
 
 } // namespace
@@ -236,7 +238,7 @@ void frmMezni_odchylka::placeControls()
             need = fm.size(Qt::TextShowMnemonic, c.caption.toString());
             break;
         case Kind::Result:
-            need = fm.size(0, sampleResult(c.slot, m_numbers.locale()));
+            need = fm.size(0, sampleResult(c.slot, m_numbers));
             break;
         case Kind::Option:
         case Kind::Button:
