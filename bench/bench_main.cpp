@@ -3,7 +3,7 @@
 
 #include "evaluation.h"
 #include "frmMezni_odchylka.h"
-#include "messageboxes.h"
+#include "recordingmessageboxes.h"
 #include "numbers.h"
 #include "resulttexts.h"
 

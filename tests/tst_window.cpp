@@ -1,5 +1,5 @@
 #include "frmMezni_odchylka.h"
-#include "messageboxes.h"
+#include "recordingmessageboxes.h"
 #include "translation.h"
 
 #include <QAccessible>

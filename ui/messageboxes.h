@@ -27,21 +27,4 @@ public:
               const QString &text) override;
 };
 
-class RecordingMessageBoxes final : public MessageBoxes
-{
-public:
-    struct Shown
-    {
-        MessageIcon icon;
-        QString title;
-        QString text;
-    };
-    QList<Shown> shown;
-
-    void show(QWidget *, MessageIcon icon, const QString &title, const QString &text) override
-    {
-        shown.append({icon, title, text});
-    }
-};
-
 } // namespace mezni
