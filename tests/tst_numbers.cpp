@@ -1,6 +1,9 @@
 #include "numbers.h"
+#include "windows1250.h"
 
 #include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 #include <cmath>
 #include <limits>
@@ -27,6 +30,7 @@ private slots:
     void tags();
     void preparedFormatMatchesQLocale_data();
     void preparedFormatMatchesQLocale();
+    void windows1250MatchesQt();
 };
 
 void TestNumbers::textToDouble_data()
@@ -218,6 +222,25 @@ void TestNumbers::preparedFormatMatchesQLocale()
                       mezni::textToDouble(QString::fromLatin1(latin1), locale)),
                  qPrintable(text));
     }
+}
+
+// The code page's own table gives what Qt's codec gives (ICU, where Qt has it) for every byte,
+// both ways.
+void TestNumbers::windows1250MatchesQt()
+{
+    QStringDecoder decoder("windows-1250");
+    QStringEncoder encoder("windows-1250");
+    if (!decoder.isValid() || !encoder.isValid())
+        QSKIP("this Qt has no Windows-1250 codec to compare with (built without ICU)");
+    for (int b = 0; b < 256; ++b) {
+        const QByteArray byte(1, char(b));
+        const QString qt = decoder.decode(byte);
+        QCOMPARE(windows1250::decode(byte), qt);
+        QCOMPARE(windows1250::encode(qt), QByteArray(encoder.encode(qt)));
+    }
+    const QString czech = u"Příliš žluťoučký kůň úpěl ďábelské ódy – „Výměra“ … €"_s;
+    QCOMPARE(windows1250::encode(czech), QByteArray(encoder.encode(czech)));
+    QCOMPARE(windows1250::decode(windows1250::encode(czech)), czech);
 }
 
 QTEST_GUILESS_MAIN(TestNumbers)
