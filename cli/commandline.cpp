@@ -1,15 +1,20 @@
 #include "commandline.h"
 
 #include "evaluation.h"
+#include "files.h"
 #include "numbers.h"
 #include "resulttexts.h"
 #include "table.h"
+#include "tabletexts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <cerrno>
 #include <map>
 
 namespace mezni {
@@ -38,28 +43,65 @@ bool isNegativeNumber(const QString &argument)
            (argument[1].isDigit() || argument[1] == u',' || argument[1] == u'.');
 }
 
-class OutputSink final : public TableSink
+// Standard output or the output file, buffered, every write checked: the first failure is kept
+// and everything after it refused, so that a run never reports what it could not write.
+class Output final : public TableOutput
 {
 public:
-    explicit OutputSink(QIODevice &out) : m_out(out) { m_buffer.reserve(1 << 18); }
-    ~OutputSink() override { flush(); }
-    void passThrough(std::string_view bytes) override { add(bytes); }
-    void appended(std::string_view bytes) override { add(bytes); }
-    void flush()
+    Output(QIODevice &device, QString name) : m_device(device), m_name(std::move(name))
     {
-        m_out.write(m_buffer.data(), qint64(m_buffer.size()));
+        m_buffer.reserve(bufferSize);
+    }
+
+    bool passThrough(std::string_view bytes) override { return add(bytes); }
+    bool appended(std::string_view bytes) override { return add(bytes); }
+    bool add(const QString &text) { return add(text.toUtf8().toStdString()); }
+
+    bool flush()
+    {
+        if (!m_error.isEmpty())
+            return false;
+        if (!m_device.isOpen() || !m_device.isWritable()) {
+            m_error = writeFailure(EBADF, QString());
+            return false;
+        }
+        std::size_t done = 0;
+        while (done < m_buffer.size()) {
+            errno = 0;
+            const qint64 written =
+                m_device.write(m_buffer.data() + done, qint64(m_buffer.size() - done));
+            if (written <= 0) {
+                m_error = writeFailure(errno, m_device.errorString());
+                return false;
+            }
+            done += std::size_t(written);
+        }
         m_buffer.clear();
+        return true;
+    }
+    // The message for a failed output, or nothing.
+    QString failure() const
+    {
+        return m_error.isEmpty()
+                   ? QString()
+                   : u"%1: výstup nelze zapsat (%2): %3"_s.arg(program, m_name, m_error);
     }
 
 private:
-    void add(std::string_view bytes)
+    static constexpr std::size_t bufferSize = 1 << 18;
+
+    bool add(std::string_view bytes)
     {
+        if (!m_error.isEmpty())
+            return false;
         m_buffer += bytes;
-        if (m_buffer.size() >= (1 << 18))
-            flush();
+        return m_buffer.size() < bufferSize || flush();
     }
-    QIODevice &m_out;
+
+    QIODevice &m_device;
+    const QString m_name;
     std::string m_buffer;
+    QString m_error;
 };
 
 struct Usage
@@ -106,6 +148,27 @@ std::optional<char> delimiterNamed(const QString &value, Usage &usage)
     return std::nullopt;
 }
 
+std::optional<DecimalMark> decimalNamed(const QString &value, Usage &usage)
+{
+    const QString v = plain(value);
+    if (value == u"," || v == u"carka")
+        return DecimalMark::Comma;
+    if (value == u"." || v == u"tecka")
+        return DecimalMark::Point;
+    usage.error = u"Neznámý desetinný oddělovač „%1“: zadejte carka nebo tecka."_s.arg(value);
+    return std::nullopt;
+}
+
+std::optional<qint64> headerRowNamed(const QString &value, Usage &usage)
+{
+    bool ok = false;
+    const qint64 row = value.trimmed().toLongLong(&ok);
+    if (ok && row >= 1 && row <= 1000)
+        return row;
+    usage.error = u"Řádek hlavičky „%1“ není číslo od 1 do 1000."_s.arg(value);
+    return std::nullopt;
+}
+
 std::optional<TableEncoding> encodingNamed(const QString &value, Usage &usage)
 {
     const QString v = plain(value);
@@ -126,14 +189,17 @@ QString examples()
            "                                          více výměr najednou\n"
            "  mezni-odchylka -s parcely.csv > vysledky.csv\n"
            "                                          celá tabulka (CSV z Excelu či LibreOffice)\n"
+           "  mezni-odchylka -s parcely.csv -o vysledky.csv\n"
+           "                                          totéž do souboru (např. v PowerShellu)\n"
            "  mezni-odchylka -s mereni.csv --sloupec Výměra --porovnat \"Nová výměra\"\n"
            "                                          tabulka s posouzením nové výměry\n"
            "\nNávratový kód: 0 vše spočteno, 1 některou výměru nebo řádek nešlo spočítat,\n"
-           "2 chybné volání (volba, hodnota, soubor, sloupec); tehdy se nic nevypíše.\n"_s;
+           "2 chybné volání (volba, hodnota, soubor, sloupec; tehdy se nic nevypíše),\n"
+           "3 okno nelze otevřít (bez argumentů a bez displeje), 4 výstup nelze zapsat.\n"_s;
 }
 
-int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, QIODevice &out,
-                 QIODevice &err, const QLocale &locale)
+int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, Output &out, QIODevice &err,
+                 const QLocale &locale)
 {
     const NumberFormat numbers(locale);
     int status = AllComputed;
@@ -153,12 +219,12 @@ int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, QIODevice
         for (const QString &line : resultLines(e.figures, numbers))
             text += line + u'\n';
     }
-    write(out, text);
+    out.add(text);
     return status;
 }
 
-int computeTable(const QString &path, const TableOptions &options, QIODevice &in, QIODevice &out,
-                 QIODevice &err, const QLocale &locale)
+int computeTable(const QString &path, const TableOptions &options, QIODevice &in, Output &out,
+                 QIODevice &outDevice, QIODevice &err, const QLocale &locale)
 {
     QFile file(path);
     QIODevice *source = &in;
@@ -171,25 +237,32 @@ int computeTable(const QString &path, const TableOptions &options, QIODevice &in
         }
         source = &file;
     }
-    OutputSink sink(out);
-    const TableResult result = processTable(*source, sink, options, locale);
+    // As cat does: writing into the table being read would never end.
+    if (sameFile(*source, outDevice)) {
+        write(err, u"%1: výstup je sama čtená tabulka: výsledky zapište do jiného souboru.\n"_s.arg(
+                       program));
+        return UsageError;
+    }
+    const TableResult result = processTable(*source, out, options, locale);
     if (!result.usageError.isEmpty()) {
         write(err, u"%1: %2\n"_s.arg(program, result.usageError));
         return UsageError;
     }
-    sink.flush();
-    const TableSummary &s = result.summary;
-    QString summary =
-        u"%1: spočteno řádků: %2, s chybou: %3"_s.arg(program).arg(s.computed).arg(s.failed);
-    if (s.failed > 0) {
-        QStringList lines;
-        for (const qint64 line : s.firstFailedLines)
-            lines += QString::number(line);
-        summary += u" (řádek %1%2)"_s.arg(
-            lines.join(u", "_s), s.failed > s.firstFailedLines.size() ? u", …"_s : QString());
+    if (result.outputFailed || !out.flush()) {
+        write(err, out.failure() + u'\n');
+        return OutputFailed;
     }
-    write(err, summary + u'\n');
-    return s.failed > 0 ? SomeFailed : AllComputed;
+    const TableSummary &s = result.summary;
+    QString text =
+        u"%1: %2\n"_s.arg(program, tabletexts::summary(s.computed, s.failed, s.firstFailedRows));
+    if (s.unclosedQuoteLine > 0)
+        text += u"%1: %2\n"_s.arg(
+            program, tabletexts::unclosedQuote(s.unclosedQuoteLine, s.unclosedQuoteRow));
+    if (s.encodingChangedRow > 0)
+        text += u"%1: %2\n"_s.arg(program,
+                                  tabletexts::encodingChanged(s.encoding, s.encodingChangedRow));
+    write(err, text);
+    return result.complete() ? AllComputed : SomeFailed;
 }
 
 } // namespace
@@ -238,10 +311,27 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
         u"kodovani"_s,
         u"Kódování tabulky místo zjištěného (značka BOM, platné UTF-8, jinak Windows-1250)."_s,
         u"utf-8|windows-1250"_s);
+    const QCommandLineOption desetinna(
+        u"desetinna"_s,
+        u"Desetinný oddělovač čísel tabulky: carka nebo tecka (výchozí: jaký mají čísla "
+        "tabulky, u tabulky se středníky čárka, jinak podle místního nastavení)."_s,
+        u"carka|tecka"_s);
+    const QCommandLineOption radekHlavicky(
+        u"radek-hlavicky"_s,
+        u"Na kterém řádku tabulky je hlavička (výchozí 1); řádky nad ní (nadpisy) projdou "
+        "beze změny."_s,
+        u"číslo"_s);
+    const QCommandLineOption vystup(
+        {u"o"_s, u"vystup"_s},
+        u"Výsledky zapíše do souboru místo na standardní výstup (soubor se nahradí až "
+        "po úspěšném zápisu)."_s,
+        u"soubor"_s);
+    const QList<QCommandLineOption> all{help,      version,       zpusob,      mapa,      soubor,
+                                        sloupec,   porovnat,      bezHlavicky, oddelovac, kodovani,
+                                        desetinna, radekHlavicky, vystup};
     // The options that take a value consume the next argument, even one that looks like an area.
     QStringList takesValue;
-    for (const QCommandLineOption &o : {help, version, zpusob, mapa, soubor, sloupec, porovnat,
-                                        bezHlavicky, oddelovac, kodovani}) {
+    for (const QCommandLineOption &o : all) {
         parser.addOption(o);
         for (const QString &name : o.names())
             if (!o.valueName().isEmpty())
@@ -263,6 +353,8 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
             options += a;
             if (i + 1 < arguments.size())
                 options += arguments[++i];
+        } else if (a == u"/?") { // what Windows users type for help
+            options += u"--help"_s;
         } else if (a.size() > 1 && a.startsWith(u'-') && !isNegativeNumber(a)) {
             options += a;
         } else {
@@ -274,18 +366,59 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
         write(err, u"%1: %2\nNápověda: %1 --help\n"_s.arg(program, message));
         return int(UsageError);
     };
-    if (!parser.parse(options))
-        return usageError(parser.errorText());
+    if (!parser.parse(options)) {
+        // Qt's messages quote with apostrophes; ours with Czech quotes.
+        static const QRegularExpression apostrophes(u"'([^']*)'"_s);
+        return usageError(parser.errorText().replace(apostrophes, u"„\\1“"_s));
+    }
+    for (const QCommandLineOption &o : all)
+        if (!o.valueName().isEmpty() && parser.values(o).size() > 1)
+            return usageError(u"Volba --%1 je zadána víckrát: program zpracuje jedno zadání "
+                              "najednou."_s.arg(o.names().constLast()));
+
+    // Standard output, or the file that replaces the named one once everything is written.
+    QSaveFile saved(parser.value(vystup));
+    QIODevice *target = &out;
+    QString targetName = u"standardní výstup"_s;
+    if (parser.isSet(vystup)) {
+        if (parser.isSet(soubor)) {
+            QFile named(parser.value(soubor));
+            QIODevice &read = parser.value(soubor) == u"-" ? in : named;
+            if ((&read == &in || named.open(QIODevice::ReadOnly)) &&
+                sameFile(read, parser.value(vystup)))
+                return usageError(u"Výstupní soubor je sama čtená tabulka: výsledky zapište do "
+                                  "jiného souboru."_s);
+        }
+        if (!saved.open(QIODevice::WriteOnly)) {
+            write(err, u"%1: soubor „%2“ nelze vytvořit: %3\n"_s.arg(program, parser.value(vystup),
+                                                                     saved.errorString()));
+            return UsageError;
+        }
+        target = &saved;
+        targetName = tabletexts::quoted(parser.value(vystup));
+    }
+    Output output(*target, targetName);
+    const auto finished = [&](int status) {
+        if (!output.flush() || (target == &saved && !saved.commit())) {
+            write(err, (output.failure().isEmpty() ? u"%1: výstup nelze zapsat (%2): %3"_s.arg(
+                                                         program, targetName, saved.errorString())
+                                                   : output.failure()) +
+                           u'\n');
+            return int(OutputFailed);
+        }
+        return status;
+    };
+
     if (parser.isSet(help)) {
         QString text = parser.helpText();
         // The usage line names the program as typed, not by its full path.
         text.replace(QCoreApplication::arguments().value(0, program), program);
-        write(out, text + examples());
-        return AllComputed;
+        output.add(text + examples());
+        return finished(AllComputed);
     }
     if (parser.isSet(version)) {
-        write(out, u"%1 %2\n"_s.arg(program, QCoreApplication::applicationVersion()));
-        return AllComputed;
+        output.add(u"%1 %2\n"_s.arg(program, QCoreApplication::applicationVersion()));
+        return finished(AllComputed);
     }
 
     Usage usage;
@@ -296,24 +429,30 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
         table.delimiter = delimiterNamed(parser.value(oddelovac), usage);
     if (parser.isSet(kodovani))
         table.encoding = encodingNamed(parser.value(kodovani), usage);
+    if (parser.isSet(desetinna))
+        table.decimal = decimalNamed(parser.value(desetinna), usage);
+    if (parser.isSet(radekHlavicky))
+        table.headerRow = headerRowNamed(parser.value(radekHlavicky), usage);
     if (!usage.error.isEmpty())
         return usageError(usage.error);
 
     if (!parser.isSet(soubor)) {
-        for (const QCommandLineOption &o : {sloupec, porovnat, bezHlavicky, oddelovac, kodovani})
+        for (const QCommandLineOption &o :
+             {sloupec, porovnat, bezHlavicky, oddelovac, kodovani, desetinna, radekHlavicky})
             if (parser.isSet(o))
                 return usageError(
                     u"Volba --%1 platí jen pro tabulku (--soubor)."_s.arg(o.names().constLast()));
         if (areas.isEmpty())
             return usageError(u"Zadejte výměru, nebo tabulku volbou --soubor."_s);
-        return computeAreas(areas, table.lngZpusob, table.lngMapa, out, err, locale);
+        return finished(computeAreas(areas, table.lngZpusob, table.lngMapa, output, err, locale));
     }
     if (!areas.isEmpty())
         return usageError(u"Zadejte buď výměry, nebo tabulku (--soubor), ne obojí."_s);
     table.areaColumn = parser.value(sloupec);
     table.compareColumn = parser.value(porovnat);
     table.noHeader = parser.isSet(bezHlavicky);
-    return computeTable(parser.value(soubor), table, in, out, err, locale);
+    const int status = computeTable(parser.value(soubor), table, in, output, *target, err, locale);
+    return status == UsageError || status == OutputFailed ? status : finished(status);
 }
 
 } // namespace mezni

@@ -1,15 +1,13 @@
 #include "table.h"
 
-#include "evaluation.h"
-#include "numbers.h"
+#include "csvsink.h"
+#include "rowevaluator.h"
+#include "tabletexts.h"
 
 #include <QIODevice>
 #include <QLocale>
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include <QRegularExpression>
 #include <algorithm>
-#include <string>
-#include <vector>
 
 namespace mezni {
 
@@ -17,545 +15,247 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr qint64 chunkSize = 1 << 16;
-// Read before anything is written: enough to see the encoding and the whole first row.
-constexpr qint64 lookahead = 1 << 20;
-// A field this long is kept only up to here: no number is that long.
-constexpr std::size_t fieldLimit = 4096;
-constexpr int failedLinesNamed = 10;
+constexpr int failedRowsNamed = 10;
+// Rows looked at for a header further down, where the first row has no area column.
+constexpr std::size_t rowsForHints = 30;
 
-namespace words {
-QString missingColumn()
+bool isAreaHeader(const QString &header)
 {
-    return u"Řádek nemá sloupec s výměrou"_s;
-}
-QString missingArea()
-{
-    return u"Chybí výměra"_s;
-}
-QString missingCompared()
-{
-    return u"Chybí porovnávaná výměra"_s;
-}
-QString comparedNotNumber()
-{
-    return u"Porovnávaná výměra musí být číslo"_s;
-}
-QString comparedNegative()
-{
-    return u"Porovnávaná výměra nesmí být záporná"_s;
-}
-} // namespace words
-
-const std::string_view utf8Bom = "\xEF\xBB\xBF";
-
-bool startsWith(std::string_view bytes, std::string_view prefix)
-{
-    return bytes.substr(0, prefix.size()) == prefix;
+    return foldedKey(header).startsWith(u"vymera"_s);
 }
 
-// The fields of the first row, quotes removed; complete is false when the row does not end
-// within the bytes given (and they are not the whole input).
-std::vector<std::string> firstRow(std::string_view bytes, char delimiter, bool &complete)
+// The unit an area header names where it is not square metres: "Výměra [ha]" → "ha".
+QString otherUnit(const QString &header)
 {
-    std::vector<std::string> fields(1);
-    bool quoted = false, atStart = true;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (quoted) {
-            if (c != '"')
-                fields.back() += c;
-            else if (i + 1 < bytes.size() && bytes[i + 1] == '"')
-                fields.back() += bytes[++i];
-            else
-                quoted = false;
-            continue;
-        }
-        if (c == '"' && atStart) {
-            quoted = true;
-            atStart = false;
-        } else if (c == delimiter) {
-            fields.emplace_back();
-            atStart = true;
-        } else if (c == '\n') {
-            if (!fields.back().empty() && fields.back().back() == '\r')
-                fields.back().pop_back();
-            complete = true;
-            return fields;
-        } else {
-            fields.back() += c;
-            atStart = false;
-        }
-    }
-    complete = false;
-    return fields;
-}
-
-char detectDelimiter(std::string_view bytes, const QLocale &locale)
-{
-    int semicolons = 0, commas = 0, tabs = 0;
-    bool quoted = false;
-    for (const char c : bytes) {
-        if (c == '"')
-            quoted = !quoted;
-        else if (quoted)
-            continue;
-        else if (c == '\n')
-            break;
-        semicolons += c == ';';
-        commas += c == ',';
-        tabs += c == '\t';
-    }
-    if (semicolons == 0 && commas == 0 && tabs == 0) // one column: as the user's spreadsheet would
-        return locale.decimalPoint() == u"," ? ';' : ',';
-    if (semicolons >= commas && semicolons >= tabs)
-        return ';';
-    return tabs >= commas ? '\t' : ',';
-}
-
-class Table
-{
-public:
-    Table(QIODevice &in, TableSink &sink, const TableOptions &options, const QLocale &locale)
-        : m_in(in), m_sink(sink), m_options(options), m_locale(locale), m_numbers(QLocale::c())
-    {
-    }
-
-    TableResult run();
-
-private:
-    QString prepare();
-    int column(const QString &wanted, const QStringList &headers, QString &error) const;
-    QString decode(std::string_view bytes) const;
-    std::string encode(const QString &text) const;
-    void addField(std::string &out, const std::string &encoded) const;
-    bool refill();
-    void scan();
-    void capture(const char *bytes, std::size_t count);
-    void endRecord(std::size_t terminatorStart, std::size_t terminatorEnd);
-    void appendResults(std::string &out);
-    std::optional<double> readNumber(std::string_view raw) const;
-
-    QIODevice &m_in;
-    TableSink &m_sink;
-    const TableOptions &m_options;
-    QLocale m_locale;
-    NumberFormat m_numbers;
-    char m_outDecimal = '.';
-
-    char m_delimiter = ';';
-    TableEncoding m_encoding = TableEncoding::Utf8;
-    std::string m_bom;
-    int m_areaColumn = -1, m_compareColumn = -1;
-    std::string m_headerAppendix;
-    std::string m_separator; // the delimiter as bytes
-    std::string m_yes, m_no;
-    mutable QStringDecoder m_decoder;
-    mutable QStringEncoder m_encoder;
-
-    std::string m_buffer;
-    bool m_eof = false;
-    std::size_t m_pos = 0, m_emitFrom = 0;
-
-    // The record being scanned.
-    enum class Mode { FieldStart, Unquoted, Quoted, QuoteInQuoted };
-    Mode m_mode = Mode::FieldStart;
-    bool m_crPending = false;
-    std::size_t m_crAt = 0;
-    int m_field = 0;
-    bool m_recordEmpty = true, m_header = false;
-    std::string m_area, m_compare;
-    qint64 m_line = 1, m_recordLine = 1;
-
-    std::string m_appendix;
-    TableSummary m_summary;
-};
-
-bool Table::refill()
-{
-    if (m_eof)
-        return false;
-    const std::size_t old = m_buffer.size();
-    m_buffer.resize(old + std::size_t(chunkSize));
-    const qint64 got = m_in.read(m_buffer.data() + old, chunkSize);
-    m_buffer.resize(old + std::size_t(std::max<qint64>(got, 0)));
-    if (got <= 0)
-        m_eof = true;
-    return got > 0;
-}
-
-QString Table::decode(std::string_view bytes) const
-{
-    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
-    if (m_encoding == TableEncoding::Utf8)
-        return QString::fromUtf8(view);
-    return m_decoder.decode(view);
-}
-
-std::string Table::encode(const QString &text) const
-{
-    const QByteArray bytes =
-        m_encoding == TableEncoding::Utf8 ? text.toUtf8() : QByteArray(m_encoder.encode(text));
-    return bytes.toStdString();
-}
-
-// The delimiter, then the field, quoted where it holds a delimiter, a quote or a line break.
-void Table::addField(std::string &out, const std::string &encoded) const
-{
-    out += m_delimiter;
-    if (encoded.find_first_of(std::string{m_delimiter, '"', '\r', '\n'}) == std::string::npos) {
-        out += encoded;
-        return;
-    }
-    out += '"';
-    for (const char c : encoded) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
-}
-
-int Table::column(const QString &wanted, const QStringList &headers, QString &error) const
-{
-    const QString name = wanted.trimmed();
-    // Without a header the first row is data: a column is named by its number only.
-    for (qsizetype i = 0; i < headers.size() && !m_options.noHeader; ++i)
-        if (headers[i].trimmed().compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    const QString key = foldedKey(name);
-    for (qsizetype i = 0; i < headers.size() && !m_options.noHeader && !key.isEmpty(); ++i)
-        if (foldedKey(headers[i]) == key)
-            return int(i);
-    bool isNumber = false;
-    const int number = name.toInt(&isNumber);
-    if (isNumber && number >= 1 && number <= headers.size())
-        return number - 1;
-    error = m_options.noHeader
-                ? u"Sloupec „%1“ v tabulce není: první řádek má %2 sloupců."_s.arg(name).arg(
-                      headers.size())
-                : u"Sloupec „%1“ v tabulce není. Sloupce: %2."_s.arg(name, headers.join(u", "_s));
-    return -1;
-}
-
-// Reads ahead, detects what was not given, finds the columns; the error when the table cannot be
-// processed, before anything is written.
-QString Table::prepare()
-{
-    while (qint64(m_buffer.size()) < lookahead && refill()) {
-    }
-    std::string_view head = m_buffer;
-    if (startsWith(head, "\xFF\xFE") || startsWith(head, "\xFE\xFF"))
-        return u"Tabulka je v kódování UTF-16: uložte ji jako CSV (UTF-8 nebo Windows-1250)."_s;
-    if (startsWith(head, utf8Bom)) {
-        m_bom = utf8Bom;
-        head.remove_prefix(utf8Bom.size());
-    }
-    m_delimiter = m_options.delimiter.value_or(detectDelimiter(head, m_locale));
-    m_separator = std::string(1, m_delimiter);
-    if (m_options.encoding) {
-        m_encoding = *m_options.encoding;
-    } else if (!m_bom.empty()) {
-        m_encoding = TableEncoding::Utf8;
-    } else {
-        const bool ascii = std::all_of(head.begin(), head.end(),
-                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        // A sequence cut by the end of the look-ahead is the decoder's state, not an error.
-        QStringDecoder utf8Decoder(QStringConverter::Utf8);
-        const QString decoded =
-            utf8Decoder.decode(QByteArrayView(head.data(), qsizetype(head.size())));
-        const bool utf8 = !utf8Decoder.hasError();
-        // Pure ASCII says nothing: a semicolon table most likely comes from Czech Excel.
-        m_encoding = !utf8 || (ascii && m_delimiter == ';') ? TableEncoding::Windows1250
-                                                            : TableEncoding::Utf8;
-    }
-    if (m_encoding == TableEncoding::Windows1250) {
-        m_decoder = QStringDecoder("windows-1250");
-        m_encoder = QStringEncoder("windows-1250");
-        if (!m_decoder.isValid() || !m_encoder.isValid())
-            return u"Kódování Windows-1250 tu není k dispozici (Qt bez ICU)."_s;
-    }
-
-    // Numbers as the file's convention writes them.
-    if (m_delimiter == ';') {
-        m_numbers = NumberFormat(QLocale(QLocale::Czech, QLocale::Czechia));
-        m_outDecimal = ',';
-    } else if (m_delimiter == ',') {
-        m_numbers = NumberFormat(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_outDecimal = '.';
-    } else {
-        m_numbers = NumberFormat(m_locale);
-        const QString point = m_locale.decimalPoint();
-        m_outDecimal = point.size() == 1 && point.front().unicode() < 0x80
-                           ? char(point.front().unicode())
-                           : '.';
-    }
-
-    bool complete = true;
-    QStringList headers;
-    for (const std::string &field : firstRow(head, m_delimiter, complete))
-        headers += decode(field);
-    if (!complete && !m_eof)
-        return u"První řádek tabulky je delší než 1 MiB."_s;
-    if (head.empty())
-        return u"Tabulka je prázdná."_s;
-
-    QString error;
-    if (!m_options.compareColumn.isEmpty()) {
-        m_compareColumn = column(m_options.compareColumn, headers, error);
-        if (m_compareColumn < 0)
-            return error;
-    }
-    if (!m_options.areaColumn.isEmpty()) {
-        m_areaColumn = column(m_options.areaColumn, headers, error);
-        if (m_areaColumn < 0)
-            return error;
-    } else if (m_options.noHeader) {
-        if (headers.size() != 1)
-            return u"Tabulka bez hlavičky má %1 sloupců: zadejte sloupec s výměrou číslem "
-                   "(--sloupec)."_s.arg(headers.size());
-        m_areaColumn = 0;
-    } else {
-        QList<int> candidates;
-        for (qsizetype i = 0; i < headers.size(); ++i)
-            if (int(i) != m_compareColumn && foldedKey(headers[i]).startsWith(u"vymera"_s))
-                candidates += int(i);
-        if (candidates.size() != 1)
-            return (candidates.isEmpty() ? u"V hlavičce tabulky není sloupec s výměrou."_s
-                                         : u"V hlavičce tabulky je víc sloupců s výměrou."_s) +
-                   u" Zadejte jej volbou --sloupec. Sloupce: %1."_s.arg(headers.join(u", "_s));
-        m_areaColumn = candidates.front();
-    }
-
-    for (const QString &name :
-         {u"Mezní odchylka"_s, u"Dvojnásobek mezní odchylky"_s, u"MIN"_s, u"MAX"_s}) {
-        addField(m_headerAppendix, encode(name));
-    }
-    if (m_compareColumn >= 0)
-        addField(m_headerAppendix, encode(u"V mezích"_s));
-    addField(m_headerAppendix, encode(u"Chyba"_s));
-    m_yes = encode(u"ano"_s);
-    m_no = encode(u"ne"_s);
+    static const QStringList others{u"ha"_s,     u"a"_s,       u"ar"_s,      u"ary"_s,  u"aru"_s,
+                                    u"hektar"_s, u"hektary"_s, u"hektaru"_s, u"km2"_s,  u"dm2"_s,
+                                    u"cm2"_s,    u"mm2"_s,     u"ft2"_s,     u"sqft"_s, u"ac"_s,
+                                    u"acre"_s,   u"acres"_s};
+    // Compatibility forms unfolded, so that "km²" is "km2".
+    const QString text = header.normalized(QString::NormalizationForm_KD);
+    static const QRegularExpression word(u"[\\p{L}\\p{N}]+"_s);
+    static const QRegularExpression bracketed(u"[\\[(]\\s*([^\\])]*?)\\s*[\\])]"_s);
+    QStringList candidates;
+    for (auto it = bracketed.globalMatch(text); it.hasNext();)
+        candidates += it.next().captured(1);
+    QString last;
+    for (auto it = word.globalMatch(text); it.hasNext();)
+        last = it.next().captured();
+    if (!foldedKey(last).startsWith(u"vymera"_s))
+        candidates += last;
+    for (const QString &candidate : candidates)
+        if (others.contains(foldedKey(candidate)))
+            return candidate;
     return {};
 }
 
-std::optional<double> Table::readNumber(std::string_view raw) const
+struct Columns
 {
-    bool plain = true;
-    for (const char c : raw)
-        plain = plain && static_cast<unsigned char>(c) < 0x80 && c != ' ';
-    if (plain)
-        return m_numbers.readLatin1(raw);
-    // Digit grouping with spaces of any kind, as the window takes it.
-    QString text = decode(raw).trimmed();
-    text.remove(u' ').remove(u'\u00A0').remove(u'\u202F');
-    return m_numbers.read(text);
+    qint64 headerRow = 0; // 0: no header
+    int width = 1;
+    int area = -1;
+    int compare = -1;
+};
+
+class Resolver
+{
+public:
+    Resolver(const CsvSource &source, const TableOptions &options)
+        : m_source(source), m_options(options)
+    {
+    }
+
+    QString resolve(Columns &columns);
+
+private:
+    int column(const QString &wanted, QString &error) const;
+    QString noAreaColumn() const;
+
+    const CsvSource &m_source;
+    const TableOptions &m_options;
+    QStringList m_headers;
+    bool m_named = false;
+};
+
+int Resolver::column(const QString &wanted, QString &error) const
+{
+    const QString name = wanted.trimmed();
+    // Without a header the first row is data: a column is named by its number only.
+    if (m_named) {
+        QList<int> exact, folded;
+        const QString key = foldedKey(name);
+        for (qsizetype i = 0; i < m_headers.size(); ++i) {
+            if (m_headers[i].trimmed().compare(name, Qt::CaseInsensitive) == 0)
+                exact += int(i);
+            if (!key.isEmpty() && foldedKey(m_headers[i]) == key)
+                folded += int(i);
+        }
+        const QList<int> &found = exact.isEmpty() ? folded : exact;
+        if (found.size() > 1) {
+            error = tabletexts::columnTwice(name, found);
+            return -1;
+        }
+        if (found.size() == 1)
+            return found.front();
+    }
+    bool isNumber = false;
+    const int number = name.toInt(&isNumber);
+    if (isNumber && number >= 1 && number <= m_headers.size())
+        return number - 1;
+    error = m_named ? tabletexts::columnMissing(name, m_headers)
+                    : tabletexts::columnNumberMissing(name, int(m_headers.size()));
+    return -1;
 }
 
-void Table::appendResults(std::string &out)
+QString Resolver::noAreaColumn() const
 {
-    QString error;
-    std::optional<Figures> figures;
-    bool inside = false;
-    const auto blank = [](std::string_view s) {
-        return s.find_first_not_of(" \t") == std::string_view::npos;
+    QString text = tabletexts::noAreaColumn(m_headers);
+    for (const CsvSource::Head &h : m_source.head()) {
+        if (h.row <= m_options.headerRow.value_or(1))
+            continue;
+        if (std::any_of(h.fields.begin(), h.fields.end(), isAreaHeader))
+            return text + tabletexts::headerLooksLater(h.row);
+    }
+    const auto looksLikeNumber = [&](const QString &field) {
+        const std::string bytes = m_source.encode(field);
+        const NumberReadings r = readNumber(bytes, m_source.format().encoding);
+        return r.comma || r.point;
     };
-    if (m_field < m_areaColumn) {
-        error = words::missingColumn();
-    } else if (blank(m_area)) {
-        error = words::missingArea();
-    } else if (const std::optional<double> area = readNumber(m_area); !area) {
-        error = messages::notNumber();
-    } else if (const Evaluation e = evaluateArea(*area, m_options.lngZpusob, m_options.lngMapa);
-               e.kind != Evaluation::Kind::Results) {
-        error = e.message;
+    if (std::any_of(m_headers.begin(), m_headers.end(), looksLikeNumber))
+        text += tabletexts::firstRowLooksLikeData();
+    return text;
+}
+
+QString Resolver::resolve(Columns &c)
+{
+    const std::vector<CsvSource::Head> &head = m_source.head();
+    m_named = !m_options.noHeader;
+    if (m_named) {
+        c.headerRow = m_options.headerRow.value_or(1);
+        const auto found = std::find_if(head.begin(), head.end(), [&](const CsvSource::Head &h) {
+            return h.row == c.headerRow;
+        });
+        if (found == head.end())
+            return tabletexts::headerRowMissing(c.headerRow, m_source.headRecords());
+        m_headers = QStringList(found->fields.begin(), found->fields.end());
     } else {
-        figures = e.figures;
+        // The first row that holds anything sets the width.
+        const auto first = std::find_if(head.begin(), head.end(),
+                                        [](const CsvSource::Head &h) { return !h.blank; });
+        const CsvSource::Head &h = first != head.end() ? *first : head.front();
+        m_headers = QStringList(h.fields.begin(), h.fields.end());
     }
-    if (figures && m_compareColumn >= 0) {
-        std::optional<double> compared;
-        if (m_field < m_compareColumn || blank(m_compare))
-            error = words::missingCompared();
-        else if (compared = readNumber(m_compare); !compared)
-            error = words::comparedNotNumber();
-        else if (*compared < 0)
-            error = words::comparedNegative();
+    c.width = int(m_headers.size());
+
+    QString error;
+    if (!m_options.compareColumn.isEmpty()) {
+        c.compare = column(m_options.compareColumn, error);
+        if (c.compare < 0)
+            return error;
+    }
+    if (!m_options.areaColumn.isEmpty()) {
+        c.area = column(m_options.areaColumn, error);
+        if (c.area < 0)
+            return error;
+    } else if (!m_named) {
+        if (c.width != 1)
+            return tabletexts::noHeaderManyColumns(c.width);
+        c.area = 0;
+    } else {
+        QList<int> candidates;
+        for (qsizetype i = 0; i < m_headers.size(); ++i)
+            if (int(i) != c.compare && isAreaHeader(m_headers[i]))
+                candidates += int(i);
+        if (candidates.isEmpty())
+            return c.compare >= 0 && isAreaHeader(m_headers[c.compare])
+                       ? tabletexts::onlyAreaColumnCompared(m_headers[c.compare])
+                       : noAreaColumn();
+        if (candidates.size() > 1)
+            return tabletexts::manyAreaColumns(m_headers, candidates);
+        c.area = candidates.front();
+    }
+    if (c.area == c.compare)
+        return tabletexts::sameColumnTwice(c.area);
+    if (m_named) {
+        for (const int i : {c.area, c.compare}) {
+            if (i < 0)
+                continue;
+            if (const QString unit = otherUnit(m_headers[i]); !unit.isEmpty())
+                return tabletexts::otherUnit(m_headers[i], unit);
+        }
+    }
+    return {};
+}
+
+// What the values of the look-ahead say about the decimal mark.
+class Votes final : public RecordHandler
+{
+public:
+    Votes(qint64 headerRow, TableEncoding encoding) : m_headerRow(headerRow), m_encoding(encoding)
+    {
+    }
+    bool record(const Record &r) override
+    {
+        if (r.row <= m_headerRow || r.blank)
+            return true;
+        for (const std::optional<std::string_view> &field : r.captured) {
+            if (!field)
+                continue;
+            if (const std::optional<DecimalMark> mark = readNumber(*field, m_encoding).settles())
+                ++(*mark == DecimalMark::Comma ? comma : point);
+        }
+        return true;
+    }
+    qint64 comma = 0, point = 0;
+
+private:
+    const qint64 m_headerRow;
+    const TableEncoding m_encoding;
+};
+
+class Rows final : public RecordHandler
+{
+public:
+    Rows(const Columns &columns, const RowRules &rules, CsvSink &sink, TableSummary &summary)
+        : m_columns(columns), m_rules(rules), m_sink(sink), m_summary(summary)
+    {
+    }
+
+    bool record(const Record &r) override
+    {
+        if (r.row < m_columns.headerRow) // a title above the header
+            return true;
+        if (r.row == m_columns.headerRow)
+            return m_sink.header(r.fields);
+        if (r.unclosedQuoteLine > 0) {
+            // Everything to the end is one field: no figures at the very end of the file.
+            m_summary.unclosedQuoteLine = r.unclosedQuoteLine;
+            m_summary.unclosedQuoteRow = r.row;
+            failed(r.row);
+            return true;
+        }
+        if (r.blank) // an empty line, or one of delimiters and spaces only
+            return true;
+        const RowCells cells = evaluateRow({r.fields, r.captured[0], r.captured[1]}, m_rules);
+        if (cells.error.isEmpty())
+            ++m_summary.computed;
         else
-            inside = figures->min <= *compared && *compared <= figures->max;
+            failed(r.row);
+        return m_sink.row(r.fields, cells);
     }
 
-    if (error.isEmpty()) {
-        for (const double value :
-             {double(figures->delta), double(figures->twoDelta), figures->min, figures->max}) {
-            out += m_delimiter;
-            appendPlainOneDecimal(value, m_outDecimal, out);
-        }
-        if (m_compareColumn >= 0) {
-            out += m_delimiter;
-            out += inside ? m_yes : m_no;
-        }
-        out += m_delimiter;
-        ++m_summary.computed;
-        return;
+private:
+    void failed(qint64 row)
+    {
+        if (++m_summary.failed <= failedRowsNamed)
+            m_summary.firstFailedRows += row;
     }
-    out.append(m_compareColumn >= 0 ? 5 : 4, m_delimiter);
-    addField(out, encode(error));
-    if (++m_summary.failed <= failedLinesNamed)
-        m_summary.firstFailedLines += m_recordLine;
-}
 
-void Table::endRecord(std::size_t terminatorStart, std::size_t terminatorEnd)
-{
-    m_sink.passThrough(std::string_view(m_buffer).substr(m_emitFrom, terminatorStart - m_emitFrom));
-    // An empty line is no row: it passes as it is.
-    if (!(m_recordEmpty && m_field == 0)) {
-        m_appendix.clear();
-        if (m_header)
-            m_appendix = m_headerAppendix;
-        else
-            appendResults(m_appendix);
-        m_sink.appended(m_appendix);
-        m_header = false;
-    }
-    m_sink.passThrough(
-        std::string_view(m_buffer).substr(terminatorStart, terminatorEnd - terminatorStart));
-    m_emitFrom = terminatorEnd;
-    m_mode = Mode::FieldStart;
-    m_field = 0;
-    m_recordEmpty = true;
-    m_area.clear();
-    m_compare.clear();
-    m_recordLine = m_line;
-}
-
-// Keeps the bytes of a field the row is read by (the area, the compared area), up to the limit.
-void Table::capture(const char *bytes, std::size_t count)
-{
-    std::string *field = m_field == m_areaColumn      ? &m_area
-                         : m_field == m_compareColumn ? &m_compare
-                                                      : nullptr;
-    if (field && field->size() < fieldLimit)
-        field->append(bytes, std::min(count, fieldLimit));
-}
-
-void Table::scan()
-{
-    const char delimiter = m_delimiter;
-    for (;;) {
-        for (; m_pos < m_buffer.size(); ++m_pos) {
-            // Ordinary bytes of an unquoted field in one run: most of a table is nothing else.
-            if ((m_mode == Mode::Unquoted || m_mode == Mode::FieldStart) && !m_crPending) {
-                const char *data = m_buffer.data();
-                const std::size_t size = m_buffer.size(), start = m_pos;
-                std::size_t at = start;
-                if (at < size && data[at] == '"' && m_mode == Mode::FieldStart) {
-                    // a quoted field: below
-                } else {
-                    while (at < size) {
-                        const char b = data[at];
-                        if (b == delimiter || b == '\n' || b == '\r' || b == '"')
-                            break;
-                        ++at;
-                    }
-                }
-                if (at > start) {
-                    m_mode = Mode::Unquoted;
-                    m_recordEmpty = false;
-                    capture(data + start, at - start);
-                    m_pos = at;
-                    if (at == size)
-                        break;
-                }
-            }
-            const char c = m_buffer[m_pos];
-            if (c == '\n')
-                ++m_line;
-            if (m_crPending) {
-                m_crPending = false;
-                if (c == '\n') {
-                    endRecord(m_crAt, m_pos + 1);
-                    continue;
-                }
-                // A lone carriage return is part of the field.
-                m_mode = m_mode == Mode::FieldStart ? Mode::Unquoted : m_mode;
-                m_recordEmpty = false;
-                capture("\r", 1);
-            }
-            switch (m_mode) {
-            case Mode::Quoted:
-                if (c == '"') {
-                    m_mode = Mode::QuoteInQuoted;
-                    continue;
-                }
-                break;
-            case Mode::QuoteInQuoted:
-                if (c == '"') { // a doubled quote is one quote of the field
-                    m_mode = Mode::Quoted;
-                    break;
-                }
-                m_mode = Mode::Unquoted; // after the closing quote, up to the delimiter
-                [[fallthrough]];
-            case Mode::FieldStart:
-            case Mode::Unquoted:
-                if (m_mode == Mode::FieldStart && c == '"') {
-                    m_mode = Mode::Quoted;
-                    m_recordEmpty = false;
-                    continue;
-                }
-                if (c == delimiter) {
-                    ++m_field;
-                    m_mode = Mode::FieldStart;
-                    m_recordEmpty = false;
-                    continue;
-                }
-                if (c == '\n') {
-                    endRecord(m_pos, m_pos + 1);
-                    continue;
-                }
-                if (c == '\r') {
-                    m_crPending = true;
-                    m_crAt = m_pos;
-                    continue;
-                }
-                m_mode = Mode::Unquoted;
-                break;
-            }
-            m_recordEmpty = false;
-            capture(&c, 1);
-        }
-        // Everything scanned is written, except a carriage return that may start a CRLF.
-        const std::size_t keep = m_crPending ? m_crAt : m_buffer.size();
-        m_sink.passThrough(std::string_view(m_buffer).substr(m_emitFrom, keep - m_emitFrom));
-        m_buffer.erase(0, keep);
-        m_pos -= keep;
-        m_crAt -= m_crPending ? keep : 0;
-        m_emitFrom = 0;
-        if (!refill())
-            break;
-    }
-    // The last row without a line end.
-    if (m_crPending) {
-        m_crPending = false;
-        m_recordEmpty = false;
-        capture("\r", 1);
-    }
-    if (!m_recordEmpty || m_field != 0)
-        endRecord(m_buffer.size(), m_buffer.size());
-}
-
-TableResult Table::run()
-{
-    TableResult result;
-    result.usageError = prepare();
-    if (!result.usageError.isEmpty())
-        return result;
-    m_sink.passThrough(m_bom);
-    m_pos = m_emitFrom = m_bom.size();
-    m_header = !m_options.noHeader;
-    scan();
-    result.summary = m_summary;
-    return result;
-}
+    const Columns &m_columns;
+    const RowRules &m_rules;
+    CsvSink &m_sink;
+    TableSummary &m_summary;
+};
 
 } // namespace
 
@@ -568,11 +268,59 @@ QString foldedKey(const QString &text, QStringView alsoKeep)
     return key;
 }
 
-TableResult processTable(QIODevice &in, TableSink &sink, const TableOptions &options,
+TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &options,
                          const QLocale &locale)
 {
-    Table table(in, sink, options, locale);
-    return table.run();
+    TableResult result;
+    if (options.noHeader && options.headerRow) {
+        result.usageError = tabletexts::headerRowWithoutHeader();
+        return result;
+    }
+    CsvSource source(in, {options.delimiter, options.encoding}, locale);
+    const std::size_t keep =
+        std::size_t(std::max<qint64>(options.headerRow.value_or(1), 1)) + rowsForHints;
+    result.usageError = source.open(keep);
+    if (!result.usageError.isEmpty())
+        return result;
+    Columns columns;
+    result.usageError = Resolver(source, options).resolve(columns);
+    if (!result.usageError.isEmpty())
+        return result;
+    source.capture(columns.area, columns.compare);
+
+    RowRules rules;
+    rules.lngZpusob = options.lngZpusob;
+    rules.lngMapa = options.lngMapa;
+    rules.width = columns.width;
+    rules.areaColumn = columns.area;
+    rules.compareColumn = columns.compare;
+    rules.encoding = source.format().encoding;
+    // One decimal mark for the whole table: given, settled by its values, implied by Excel's
+    // semicolons (written only where the decimal mark is a comma), or the regional settings'.
+    Votes votes(columns.headerRow, rules.encoding);
+    source.scanLookahead(votes);
+    if (options.decimal)
+        rules.mark = *options.decimal;
+    else if (votes.comma > 0 && votes.point == 0)
+        rules.mark = DecimalMark::Comma;
+    else if (votes.point > 0 && votes.comma == 0)
+        rules.mark = DecimalMark::Point;
+    else if (source.format().delimiter == ';')
+        rules.mark = DecimalMark::Comma;
+    else {
+        rules.mark = decimalMarkOf(locale);
+        rules.markSettled = false;
+    }
+
+    CsvSink sink(out, source, rules.mark, columns.compare >= 0, columns.width);
+    Rows rows(columns, rules, sink, result.summary);
+    result.outputFailed = !source.run(rows, out);
+    result.summary.encodingChangedRow = source.encodingChangedAt();
+    result.format = source.format();
+    result.rules = rules;
+    result.summary.encoding =
+        rules.encoding == TableEncoding::Utf8 ? u"UTF-8"_s : u"Windows-1250"_s;
+    return result;
 }
 
 } // namespace mezni

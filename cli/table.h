@@ -1,17 +1,19 @@
 #pragma once
 
+#include "csvsource.h"
+#include "rowevaluator.h"
+#include "tablenumbers.h"
+
+#include <QList>
 #include <QString>
-#include <QStringList>
+#include <QStringView>
 #include <QtGlobal>
 #include <optional>
-#include <string_view>
 
 class QIODevice;
 class QLocale;
 
 namespace mezni {
-
-enum class TableEncoding { Utf8, Windows1250 };
 
 struct TableOptions
 {
@@ -20,41 +22,41 @@ struct TableOptions
     QString areaColumn;    // header or 1-based number; empty: the column whose header says so
     QString compareColumn; // empty: no verdict
     bool noHeader = false;
-    std::optional<char> delimiter;         // detected from the first row when not given
+    std::optional<qint64> headerRow;       // 1-based; the rows above it are titles
+    std::optional<char> delimiter;         // detected when not given
     std::optional<TableEncoding> encoding; // detected when not given
-};
-
-// Where the processed table goes: the input's own bytes, untouched, and what the program adds.
-// The command line writes both to one stream; the fuzz target checks that the first are the input.
-class TableSink
-{
-public:
-    virtual ~TableSink() = default;
-    virtual void passThrough(std::string_view bytes) = 0;
-    virtual void appended(std::string_view bytes) = 0;
+    std::optional<DecimalMark> decimal;    // settled by the table's values when not given
 };
 
 struct TableSummary
 {
     qint64 computed = 0;
     qint64 failed = 0;
-    QList<qint64> firstFailedLines; // the line numbers of the first few failed rows
+    QList<qint64> firstFailedRows; // the first few, numbered as a spreadsheet shows them
+    qint64 unclosedQuoteLine = 0, unclosedQuoteRow = 0;
+    qint64 encodingChangedRow = 0;
+    QString encoding; // the name of the table's encoding, for the messages
 };
 
 struct TableResult
 {
-    QString usageError; // set when the table could not be processed at all; nothing was written
+    QString usageError;        // the table could not be processed at all; nothing was written
+    bool outputFailed = false; // the output refused bytes: the table stopped there
     TableSummary summary;
+    CsvFormat format; // as detected or given
+    RowRules rules;   // how the rows were read
+
+    bool complete() const { return summary.failed == 0 && summary.encodingChangedRow == 0; }
 };
 
 // Letters and digits (and any character of alsoKeep) without diacritics, in lower case, as headers
 // and option values are compared: "Výměra [m2]" → "vymeram2", "Číselně" → "ciselne".
 QString foldedKey(const QString &text, QStringView alsoKeep = {});
 
-// Streams a table of parcels from in to sink, every row with the results appended. The number
-// rules: a decimal comma in semicolon files, a decimal point in comma files, the locale's in tab
-// files; the locale also picks the delimiter of a one-column table.
-TableResult processTable(QIODevice &in, TableSink &sink, const TableOptions &options,
+// Streams a table of parcels from in to out, every row with the results appended under the
+// result headers. The locale decides what the table itself does not: the delimiter of a
+// one-column table, the decimal mark of a table whose values do not settle it.
+TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &options,
                          const QLocale &locale);
 
 } // namespace mezni

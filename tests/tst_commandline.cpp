@@ -1,8 +1,13 @@
 #include "commandline.h"
 #include "evaluation.h"
+#include "rowevaluator.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
+#include <cstring>
 
 using namespace mezni;
 using namespace Qt::StringLiterals;
@@ -19,11 +24,37 @@ struct Run
     QString err;
 };
 
-Run run(const QStringList &arguments, const QByteArray &input = {}, const QLocale &locale = czech)
+// Standard input as a pipe is: no seeking back, so the encoding is decided from the look-ahead.
+class Pipe final : public QIODevice
+{
+public:
+    explicit Pipe(const QByteArray &bytes) : m_bytes(bytes) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *data, qint64 max) override
+    {
+        const qint64 n = std::min(max, qint64(m_bytes.size()) - m_at);
+        std::memcpy(data, m_bytes.constData() + m_at, std::size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    const QByteArray m_bytes;
+    qint64 m_at = 0;
+};
+
+Run run(const QStringList &arguments, const QByteArray &input = {}, const QLocale &locale = czech,
+        bool pipe = false)
 {
     QByteArray inBytes = input, outBytes, errBytes;
-    QBuffer in(&inBytes), out(&outBytes), err(&errBytes);
-    in.open(QIODevice::ReadOnly);
+    QBuffer file(&inBytes);
+    Pipe stream(input);
+    QIODevice &in = pipe ? static_cast<QIODevice &>(stream) : file;
+    QBuffer out(&outBytes), err(&errBytes);
+    file.open(QIODevice::ReadOnly);
     out.open(QIODevice::WriteOnly);
     err.open(QIODevice::WriteOnly);
     const int status =
@@ -49,6 +80,15 @@ private slots:
     void usageErrors();
     void tables_data();
     void tables();
+    void encodingDecidedOnce_data();
+    void encodingDecidedOnce();
+    void rows_data();
+    void rows();
+    void numberConventions_data();
+    void numberConventions();
+    void failedOutput_data();
+    void failedOutput();
+    void inputIsNotOutput();
     void agreesWithWindow();
 };
 
@@ -99,7 +139,7 @@ void TestCommandLine::usageErrors_data()
     QTest::addColumn<QString>("says");
 
     const QByteArray table = "Parcela;Výměra;Výměra nová\r\n1;2500;2510\r\n";
-    QTest::newRow("unknown option") << QStringList{u"-x"_s, u"2500"_s} << QByteArray() << u"'x'"_s;
+    QTest::newRow("unknown option") << QStringList{u"-x"_s, u"2500"_s} << QByteArray() << u"„x“"_s;
     QTest::newRow("unknown scale")
         << QStringList{u"-m"_s, u"1:3000"_s, u"2500"_s} << QByteArray() << u"1:3000"_s;
     QTest::newRow("unknown method")
@@ -110,12 +150,38 @@ void TestCommandLine::usageErrors_data()
         << QStringList{u"--sloupec"_s, u"2"_s, u"1"_s} << QByteArray() << u"--sloupec"_s;
     QTest::newRow("unreadable file") << QStringList{u"-s"_s, u"/nonexistent/parcely.csv"_s}
                                      << QByteArray() << u"nelze otevřít"_s;
-    QTest::newRow("two area columns")
-        << QStringList{u"-s"_s, u"-"_s} << table << u"Sloupce: Parcela, Výměra, Výměra nová"_s;
+    QTest::newRow("two area columns") << QStringList{u"-s"_s, u"-"_s} << table
+                                      << u"Sloupce: „Parcela“, „Výměra“, „Výměra nová“"_s;
     QTest::newRow("unknown column") << QStringList{u"-s"_s, u"-"_s, u"--sloupec"_s, u"Plocha"_s}
                                     << table << u"„Plocha“ v tabulce není"_s;
     QTest::newRow("UTF-16") << QStringList{u"-s"_s, u"-"_s} << QByteArray("\xFF\xFEV\0;\0", 6)
                             << u"UTF-16"_s;
+    QTest::newRow("area in hectares")
+        << QStringList{u"-s"_s, u"-"_s} << "Parcela;V\xC3\xBDm\xC4\x9Bra [ha]\n1;0,25\n"_ba
+        << u"v jednotce ha: program počítá s výměrami v m²"_s;
+    QTest::newRow("two tables") << QStringList{u"-s"_s, u"a.csv"_s, u"-s"_s, u"b.csv"_s}
+                                << QByteArray() << u"--soubor je zadána víckrát"_s;
+    QTest::newRow("no header: says how to read data")
+        << QStringList{u"-s"_s, u"-"_s} << "1;2500\n2;300\n"_ba << u"--bez-hlavicky a --sloupec"_s;
+    QTest::newRow("title row: names the header's row")
+        << QStringList{u"-s"_s, u"-"_s}
+        << "Seznam parcel;;\nParcela;V\xC3\xBDm\xC4\x9Bra;X\n1;2500;\n"_ba
+        << u"--radek-hlavicky 2"_s;
+    QTest::newRow("the only area column is the compared one")
+        << QStringList{u"-s"_s, u"-"_s, u"--porovnat"_s, u"Výměra"_s} << table.left(18) + "\r\n"
+        << u"je zadán k porovnání"_s;
+    QTest::newRow("one column for both")
+        << QStringList{u"-s"_s, u"-"_s, u"--sloupec"_s, u"3"_s, u"--porovnat"_s, u"3"_s} << table
+        << u"týž sloupec (3)"_s;
+    QTest::newRow("a named column twice")
+        << QStringList{u"-s"_s, u"-"_s, u"--sloupec"_s, u"Výměra"_s}
+        << "Parcela;V\xC3\xBDm\xC4\x9Bra;V\xC3\xBDm\xC4\x9Bra\n1;2;3\n"_ba
+        << u"víckrát (sloupce 2 a 3)"_s;
+    QTest::newRow("terminal escapes from the header shown escaped")
+        << QStringList{u"-s"_s, u"-"_s} << "Parcela;\x1B[31mX\n1;2\n"_ba << u"„\\x1B[31mX“"_s;
+    QTest::newRow("header row and no header")
+        << QStringList{u"-s"_s, u"-"_s, u"--bez-hlavicky"_s, u"--radek-hlavicky"_s, u"2"_s} << table
+        << u"vylučují"_s;
 }
 
 void TestCommandLine::usageErrors()
@@ -136,6 +202,7 @@ void TestCommandLine::tables_data()
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("output");
     QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
 
     // Czech Excel: Windows-1250 ("Výměra" is V\xFDm\xECra), semicolons, CRLF, quoted fields with
     // the delimiter, doubled quotes and a line break; a no-break space (\xA0) groups digits.
@@ -149,7 +216,7 @@ void TestCommandLine::tables_data()
         << cp1250Header + cp1250Appended +
                "\r\n\"1/1\";2500;\"a;b \"\"c\"\"\";14,5;29,0;2471,0;2529,0;\r\n2;1\xA0"
                "234,5;\"dv\xECr\r\nky\";10,8;21,6;1212,9;1256,1;\r\n"
-        << 0;
+        << 0 << u"spočteno řádků: 2, s chybou: 0"_s;
     QTest::newRow("Excel CSV UTF-8 with its byte-order mark, bad rows kept")
         << QStringList{u"--soubor"_s, u"-"_s, u"-m"_s, u"5000"_s} << english
         << "\xEF\xBB\xBFParcela;V\xC3\xBDm\xC4\x9Bra\r\n1;abc\r\n2;\r\n3;-5\r\n4;1E80\r\n\r\n"
@@ -159,8 +226,8 @@ void TestCommandLine::tables_data()
                "\r\n1;abc;;;;;" + utf8(u"Výměra musí být číslo"_s) + "\r\n2;;;;;;" +
                utf8(u"Chybí výměra"_s) + "\r\n3;-5;;;;;" + utf8(u"Výměra nesmí být záporná"_s) +
                "\r\n4;1E80;;;;;" + utf8(u"Při výpočtu výměry došlo k chybě 6 Přetečení"_s) +
-               "\r\n\r\n100;;;;;" + utf8(u"Řádek nemá sloupec s výměrou"_s) + "\r\n"
-        << 1;
+               "\r\n\r\n100;;;;;;" + utf8(u"Řádek nemá pole s výměrou (sloupec 2)"_s) + "\r\n"
+        << 1 << u"s chybou: 5 (řádky 2, 3, 4, 5, 7)"_s;
     QTest::newRow("LibreOffice: commas, decimal point, UTF-8, LF, no final line end, verdict")
         << QStringList{u"-s"_s, u"-"_s, u"--porovnat"_s, u"3"_s} << czech
         << "parcela,vymera,nova\n1,2500.5,2528.9\n2,\"2,500\",2471\n3,2500,2600\n4,2500,x"_ba
@@ -168,13 +235,75 @@ void TestCommandLine::tables_data()
                utf8(u"Mezní odchylka,Dvojnásobek mezní odchylky,MIN,MAX,V "
                     "mezích,Chyba"_s) +
                "\n1,2500.5,2528.9,14.5,29.0,2471.5,2529.5,ano,\n2,\"2,500\",2471,14.5,29.0,"
-               "2471.0,2529.0,ano,\n3,2500,2600,14.5,29.0,2471.0,2529.0,ne,\n4,2500,x,,,,,," +
+               "2471.0,2529.0,ano,\n3,2500,2600,14.5,29.0,2471.0,2529.0,ne,\n4,2500,x,14.5,29.0,"
+               "2471.0,2529.0,," +
                utf8(u"Porovnávaná výměra musí být číslo"_s)
-        << 1;
+        << 1 << u"(řádek 5)"_s;
     QTest::newRow("tab-separated, regional decimal comma, no header, column by number")
         << QStringList{u"-s"_s, u"-"_s, u"--bez-hlavicky"_s, u"--sloupec"_s, u"2"_s} << czech
         << "a\t2500,5\n"_ba
-        << "a\t2500,5\t14,5\t29,0\t2471,5\t2529,5\t\n"_ba << 0;
+        << "a\t2500,5\t14,5\t29,0\t2471,5\t2529,5\t\n"_ba << 0 << u"spočteno řádků: 1"_s;
+
+    // Everyday tables that once came out wrong.
+    const QStringList stdin{u"-s"_s, u"-"_s};
+    const QByteArray results =
+        ";Mezn\xC3\xAD odchylka;Dvojn\xC3\xA1sobek mezn\xC3\xAD odchylky;MIN;MAX;";
+    QTest::newRow("short rows padded to the header, a long one only reported")
+        << stdin << czech << "P;V\xC3\xBDm\xC4\x9Bra;Pozn\n1;2500\n2;900;a;b\n"_ba
+        << "P;V\xC3\xBDm\xC4\x9Bra;Pozn" + results +
+               "Chyba\n1;2500;;14,5;29,0;2471,0;2529,0;\n"
+               "2;900;a;b;" +
+               utf8(u"Řádek má 4 pole, hlavička jen 3 pole: výsledky by stály pod "
+                    "jinými nadpisy"_s) +
+               "\n"
+        << 1 << u"(řádek 3)"_s;
+    QTest::newRow("a quote never closed: reported by its line, bytes kept")
+        << stdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\n1;\"2 500\n3;4\n"_ba
+        << "P;V\xC3\xBDm\xC4\x9Bra" + results + "Chyba\n1;\"2 500\n3;4\n"_ba << 1
+        << u"otevřené na 2. řádku souboru (řádek tabulky 2)"_s;
+    QTest::newRow("lone carriage returns end rows")
+        << stdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\r1;2500\r"_ba
+        << "P;V\xC3\xBDm\xC4\x9Bra" + results + "Chyba\r1;2500;14,5;29,0;2471,0;2529,0;\r"_ba << 0
+        << u"spočteno řádků: 1, s chybou: 0"_s;
+    QTest::newRow("comma file, Czech decimal commas quoted; grouping only by threes")
+        << stdin << english << "P,V\xC3\xBDm\xC4\x9Bra\n1,\"0,125\"\n2,\"2,500\"\n3,25 00\n"_ba
+        << "P,V\xC3\xBDm\xC4\x9Bra,Mezn\xC3\xAD odchylka,Dvojn\xC3\xA1sobek mezn\xC3\xAD "
+           "odchylky,MIN,"
+           "MAX,Chyba\n1,\"0,125\",\"2,1\",\"4,2\",\"0,5\",\"4,3\",\n2,\"2,500\",\"2,4\",\"4,8\","
+           "\"0,5\",\"7,3\",\n3,25 00,,,,," +
+               utf8(u"Výměra musí být číslo"_s) + "\n"
+        << 1 << u"(řádek 4)"_s;
+    QTest::newRow("a value two conventions read differently, and nothing settles it")
+        << stdin << english << "P,V\xC3\xBDm\xC4\x9Bra\n1,\"2,500\"\n"_ba
+        << "P,V\xC3\xBDm\xC4\x9Bra,Mezn\xC3\xAD odchylka,Dvojn\xC3\xA1sobek mezn\xC3\xAD "
+           "odchylky,MIN,"
+           "MAX,Chyba\n1,\"2,500\",,,,,\"" +
+               utf8(u"Výměra „2,500“ se dá číst jako 2,5 i jako 2500: "
+                    "desetinný oddělovač určete volbou --desetinna "
+                    "carka nebo --desetinna tecka"_s) +
+               "\"\n"
+        << 1 << u"(řádek 2)"_s;
+    QTest::newRow("verdict by the bounds as printed; second area missing or bad keeps figures")
+        << QStringList{u"-s"_s, u"-"_s, u"--porovnat"_s, u"3"_s} << czech
+        << "P;V\xC3\xBDm\xC4\x9Bra;Nov\xC3\xA1\n1;1874,9;1849,2\n2;2500;\n3;2500;x\n"_ba
+        << "P;V\xC3\xBDm\xC4\x9Bra;Nov\xC3\xA1" + results +
+               "V mez\xC3\xAD"
+               "ch;Chyba\n"
+               "1;1874,9;1849,2;12,8;25,7;1849,2;1900,6;ano;\n2;2500;;14,5;29,0;2471,0;2529,0;;\n"
+               "3;2500;x;14,5;29,0;2471,0;2529,0;;" +
+               utf8(u"Porovnávaná výměra musí být číslo"_s) + "\n"
+        << 1 << u"spočteno řádků: 2, s chybou: 1 (řádek 4)"_s;
+    QTest::newRow("blank rows pass as they are")
+        << stdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\r\n;\r\n  \r\n1;2500\r\n"_ba
+        << "P;V\xC3\xBDm\xC4\x9Bra" + results +
+               "Chyba\r\n;\r\n  \r\n1;2500;14,5;29,0;2471,0;2529,0;\r\n"_ba
+        << 0 << u"spočteno řádků: 1, s chybou: 0"_s;
+    QTest::newRow("Excel's sep= line, then the header; a title row above it")
+        << QStringList{u"-s"_s, u"-"_s, u"--radek-hlavicky"_s, u"2"_s} << english
+        << "sep=;\nParcely\nP;V\xC3\xBDm\xC4\x9Bra\n1;2500\n"_ba
+        << "sep=;\nParcely\nP;V\xC3\xBDm\xC4\x9Bra" + results +
+               "Chyba\n1;2500;14,5;29,0;2471,0;2529,0;\n"_ba
+        << 0 << u"spočteno řádků: 1, s chybou: 0"_s;
 }
 
 void TestCommandLine::tables()
@@ -184,10 +313,198 @@ void TestCommandLine::tables()
     QFETCH(QByteArray, input);
     QFETCH(QByteArray, output);
     QFETCH(int, status);
+    QFETCH(QString, says);
     const Run r = run(arguments, input, locale);
     QCOMPARE(r.out, output);
     QCOMPARE(r.status, status);
-    QVERIFY2(r.err.contains(u"spočteno řádků"_s), qPrintable(r.err));
+    QVERIFY2(r.err.contains(says), qPrintable(r.err));
+}
+
+// UTF-8 that first shows beyond the look-ahead: a file is decided from all of its bytes, a stream
+// from what it has read, and then says that the rest contradicts it.
+void TestCommandLine::encodingDecidedOnce_data()
+{
+    QTest::addColumn<bool>("pipe");
+    QTest::addColumn<QByteArray>("appendedHeader");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("file") << false << "Mezn\xC3\xAD odchylka"_ba << 0 << u"s chybou: 0"_s;
+    QTest::newRow("stream") << true << "Mezn\xED odchylka"_ba << 1
+                            << u"tabulka od řádku 150002 není v kódování Windows-1250"_s;
+}
+
+void TestCommandLine::encodingDecidedOnce()
+{
+    QFETCH(bool, pipe);
+    QFETCH(QByteArray, appendedHeader);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    QByteArray table = "Parcela;Vymera\n";
+    for (int i = 0; i < 150000; ++i)
+        table += "1;2500\n";
+    table += "\xC4\x8Dtvr\xC5\xA5;2500\n";
+    const Run r = run({u"-s"_s, u"-"_s}, table, czech, pipe);
+    QVERIFY(r.out.startsWith("Parcela;Vymera;" + appendedHeader));
+    QCOMPARE(r.status, status);
+    QVERIFY2(r.err.contains(says), qPrintable(r.err));
+}
+
+// The row evaluator alone: fields in, cells out.
+void TestCommandLine::rows_data()
+{
+    QTest::addColumn<int>("fields");
+    QTest::addColumn<QByteArray>("area");
+    QTest::addColumn<QByteArray>("compared"); // "-": the row has no such field
+    QTest::addColumn<bool>("settled");
+    QTest::addColumn<double>("max");      // 0: no figures
+    QTest::addColumn<QString>("verdict"); // "", "ano", "ne"
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("ordinary") << 3 << "2500"_ba
+                              << "2510"_ba << true << 2529.0 << u"ano"_s << QString();
+    QTest::newRow("at the printed lower bound")
+        << 3 << "1874,9"_ba
+        << "1849,2"_ba << true << 1900.6 << u"ano"_s << QString();
+    QTest::newRow("just under it") << 3 << "1874,9"_ba
+                                   << "1849,1"_ba << true << 1900.6 << u"ne"_s << QString();
+    QTest::newRow("compared blank: no verdict, no error")
+        << 3 << "2500"_ba
+        << " "_ba << true << 2529.0 << QString() << QString();
+    QTest::newRow("compared field missing")
+        << 2 << "2500"_ba
+        << "-"_ba << true << 2529.0 << QString() << u"sloupec 3"_s;
+    QTest::newRow("compared negative")
+        << 3 << "2500"_ba
+        << "-1"_ba << true << 2529.0 << QString() << u"nesmí být záporná"_s;
+    QTest::newRow("point in a comma table")
+        << 3 << "2500.5"_ba
+        << ""_ba << true << 0.0 << QString() << u"desetinnou tečkou"_s;
+    QTest::newRow("two readings, settled: the table's")
+        << 3 << "2,500"_ba
+        << ""_ba << true << 7.3 << QString() << QString();
+    QTest::newRow("two readings, unsettled: refused")
+        << 3 << "2,500"_ba
+        << ""_ba << false << 0.0 << QString() << u"2,5 i jako 2500"_s;
+    QTest::newRow("more fields than the header")
+        << 4 << "2500"_ba
+        << ""_ba << true << 0.0 << QString() << u"4 pole, hlavička jen 3 pole"_s;
+}
+
+void TestCommandLine::rows()
+{
+    QFETCH(int, fields);
+    QFETCH(QByteArray, area);
+    QFETCH(QByteArray, compared);
+    QFETCH(bool, settled);
+    QFETCH(double, max);
+    QFETCH(QString, verdict);
+    QFETCH(QString, error);
+    RowRules rules;
+    rules.width = 3;
+    rules.areaColumn = 1;
+    rules.compareColumn = 2;
+    rules.markSettled = settled;
+    RowFields row{fields, std::string_view(area.data(), std::size_t(area.size())), std::nullopt};
+    if (compared != "-")
+        row.compared = std::string_view(compared.data(), std::size_t(compared.size()));
+    const RowCells cells = evaluateRow(row, rules);
+    QCOMPARE(cells.figures.has_value(), max != 0);
+    if (cells.figures)
+        QCOMPARE(std::round(cells.figures->max * 10) / 10, max);
+    QCOMPARE(cells.verdict ? (*cells.verdict ? u"ano"_s : u"ne"_s) : QString(), verdict);
+    QVERIFY2(error.isEmpty() ? cells.error.isEmpty() : cells.error.contains(error),
+             qPrintable(cells.error));
+}
+
+void TestCommandLine::numberConventions_data()
+{
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<bool>("windows1250");
+    QTest::addColumn<QString>("comma"); // the reading, or "-" for none
+    QTest::addColumn<QString>("point");
+
+    QTest::newRow("plain") << " 2500 "_ba << false << u"2500"_s << u"2500"_s;
+    QTest::newRow("decimal comma") << "1234,5"_ba << false << u"1234.5"_s << u"-"_s;
+    QTest::newRow("decimal point") << "2500.5"_ba << false << u"-"_s << u"2500.5"_s;
+    QTest::newRow("comma or grouping") << "2,500"_ba << false << u"2.5"_s << u"2500"_s;
+    QTest::newRow("grouped by commas") << "1,234,567.5"_ba << false << u"-"_s << u"1234567.5"_s;
+    QTest::newRow("grouped by a no-break space, UTF-8") << "1\xC2\xA0"
+                                                           "234,5"_ba
+                                                        << false << u"1234.5"_s << u"-"_s;
+    QTest::newRow("grouped by a no-break space, Windows-1250") << "1\xA0"
+                                                                  "234,5"_ba
+                                                               << true << u"1234.5"_s << u"-"_s;
+    QTest::newRow("no group after a zero") << "0,125"_ba << false << u"0.125"_s << u"-"_s;
+    QTest::newRow("groups not of three") << "25 00"_ba << false << u"-"_s << u"-"_s;
+    QTest::newRow("a group after four digits") << "2500 000"_ba << false << u"-"_s << u"-"_s;
+    QTest::newRow("dot grouping is neither") << "1.234,5"_ba << false << u"-"_s << u"-"_s;
+    QTest::newRow("exponent") << "1E80"_ba << false << u"1e+80"_s << u"1e+80"_s;
+    QTest::newRow("text") << "abc"_ba << false << u"-"_s << u"-"_s;
+}
+
+void TestCommandLine::numberConventions()
+{
+    QFETCH(QByteArray, field);
+    QFETCH(bool, windows1250);
+    QFETCH(QString, comma);
+    QFETCH(QString, point);
+    const NumberReadings r =
+        readNumber(std::string_view(field.data(), std::size_t(field.size())),
+                   windows1250 ? TableEncoding::Windows1250 : TableEncoding::Utf8);
+    const auto shown = [](std::optional<double> v) {
+        return v ? QString::number(*v, 'g', 17) : u"-"_s;
+    };
+    QCOMPARE(shown(r.comma), comma);
+    QCOMPARE(shown(r.point), point);
+}
+
+// A full disk: the run fails with its own status, and says so.
+void TestCommandLine::failedOutput_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("areas") << QStringList{u"2500"_s};
+    QTest::newRow("table") << QStringList{u"-s"_s, u"-"_s};
+    QTest::newRow("help") << QStringList{u"--help"_s};
+}
+
+void TestCommandLine::failedOutput()
+{
+    QFETCH(QStringList, arguments);
+    QFile full(u"/dev/full"_s);
+    if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        QSKIP("no /dev/full here");
+    QByteArray inBytes = "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n", errBytes;
+    QBuffer in(&inBytes), err(&errBytes);
+    in.open(QIODevice::ReadOnly);
+    err.open(QIODevice::WriteOnly);
+    QCOMPARE(runCommandLine(QStringList{u"mezni-odchylka"_s} + arguments, in, full, err, czech),
+             int(OutputFailed));
+    QCOMPARE(QString::fromUtf8(errBytes),
+             u"mezni-odchylka: výstup nelze zapsat (standardní výstup): na disku není místo\n"_s);
+}
+
+// As with cat: output into the table being read is refused before anything is written.
+void TestCommandLine::inputIsNotOutput()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"parcely.csv"_s);
+    const QByteArray table = "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n";
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(table) == table.size());
+    file.close();
+    QFile out(path), in;
+    QVERIFY(out.open(QIODevice::Append));
+    QByteArray errBytes;
+    QBuffer err(&errBytes);
+    err.open(QIODevice::WriteOnly);
+    QCOMPARE(runCommandLine({u"mezni-odchylka"_s, u"-s"_s, path}, in, out, err, czech),
+             int(UsageError));
+    QCOMPARE(
+        runCommandLine({u"mezni-odchylka"_s, u"-s"_s, u"-"_s, u"-o"_s, path}, out, out, err, czech),
+        int(UsageError));
+    out.close();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), table);
 }
 
 // The command line's figures are the window's captions' figures, over a grid, in both settings.

@@ -1,0 +1,117 @@
+#include "rowevaluator.h"
+
+#include "numbers.h"
+#include "tabletexts.h"
+
+#include <QLocale>
+#include <QStringDecoder>
+#include <charconv>
+#include <string>
+#include <variant>
+
+namespace mezni {
+
+namespace {
+
+QString decoded(std::string_view bytes, TableEncoding encoding)
+{
+    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    if (encoding == TableEncoding::Utf8)
+        return QString::fromUtf8(view).trimmed();
+    QStringDecoder decoder("windows-1250");
+    return QString(decoder.decode(view)).trimmed();
+}
+
+bool blank(std::string_view s)
+{
+    return s.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// A reading in as few digits as give it exactly: "2,5", "2500".
+QString shortest(double value, DecimalMark mark)
+{
+    QString text = QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
+    return mark == DecimalMark::Comma ? text.replace(u'.', u',') : text;
+}
+
+// The value of a field under the table's convention, or the reason it has none.
+std::variant<double, QString> valueOf(std::string_view field, const RowRules &rules, bool compared)
+{
+    const NumberReadings readings = readNumber(field, rules.encoding);
+    if (const std::optional<double> value = readings.under(rules.mark)) {
+        if (!readings.ambiguous() || rules.markSettled)
+            return *value;
+        const QString asComma = shortest(*readings.comma, DecimalMark::Comma);
+        const QString asPoint = shortest(*readings.point, DecimalMark::Point);
+        return tabletexts::readsTwoWays(compared, decoded(field, rules.encoding), asComma, asPoint);
+    }
+    if (readings.comma || readings.point)
+        return tabletexts::otherDecimalMark(compared, decoded(field, rules.encoding),
+                                            decimalChar(rules.mark));
+    return tabletexts::notNumber(compared);
+}
+
+// A bound as the table prints it: one decimal.
+double printed(double value)
+{
+    std::string text;
+    appendPlainOneDecimal(value, '.', text);
+    double result = value;
+    std::from_chars(text.data(), text.data() + text.size(), result);
+    return result;
+}
+
+} // namespace
+
+RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
+{
+    RowCells cells;
+    if (fields.count > rules.width) {
+        cells.error = tabletexts::tooManyFields(fields.count, rules.width);
+        return cells;
+    }
+    if (!fields.area) {
+        cells.error = tabletexts::missingAreaField(rules.areaColumn);
+        return cells;
+    }
+    if (blank(*fields.area)) {
+        cells.error = tabletexts::missingArea();
+        return cells;
+    }
+    const std::variant<double, QString> area = valueOf(*fields.area, rules, false);
+    if (const QString *error = std::get_if<QString>(&area)) {
+        cells.error = *error;
+        return cells;
+    }
+    const Evaluation e = evaluateArea(std::get<double>(area), rules.lngZpusob, rules.lngMapa);
+    if (e.kind != Evaluation::Kind::Results) {
+        cells.error = e.message;
+        return cells;
+    }
+    cells.figures = e.figures;
+
+    // The compared area only decides the verdict; the figures stand whatever it holds.
+    if (rules.compareColumn < 0)
+        return cells;
+    if (!fields.compared) {
+        cells.error = tabletexts::missingComparedField(rules.compareColumn);
+        return cells;
+    }
+    if (blank(*fields.compared))
+        return cells;
+    const std::variant<double, QString> compared = valueOf(*fields.compared, rules, true);
+    if (const QString *error = std::get_if<QString>(&compared)) {
+        cells.error = *error;
+        return cells;
+    }
+    const double c = std::get<double>(compared);
+    if (c < 0) {
+        cells.error = tabletexts::negativeCompared();
+        return cells;
+    }
+    // Judged against the bounds as the row shows them, so the verdict never contradicts them.
+    cells.verdict = printed(e.figures.min) <= c && c <= printed(e.figures.max);
+    return cells;
+}
+
+} // namespace mezni

@@ -1,0 +1,225 @@
+#include "tabletexts.h"
+
+#include "evaluation.h"
+
+namespace mezni::tabletexts {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString columnList(const QStringList &headers)
+{
+    QStringList shown;
+    for (const QString &h : headers)
+        shown += quoted(h);
+    return shown.join(u", "_s);
+}
+
+QString numbers(const QList<int> &columns)
+{
+    QStringList list;
+    for (const int c : columns)
+        list += QString::number(c + 1);
+    if (list.size() < 2)
+        return list.join(QString());
+    const QString last = list.takeLast();
+    return list.join(u", "_s) + u" a "_s + last;
+}
+
+QString value(bool compared)
+{
+    return compared ? u"Porovnávaná výměra"_s : u"Výměra"_s;
+}
+
+} // namespace
+
+QString counted(qint64 n, const char16_t *one, const char16_t *few, const char16_t *many)
+{
+    const char16_t *word = n == 1 ? one : (n >= 2 && n <= 4) ? few : many;
+    return QString::number(n) + u' ' + QString::fromUtf16(word);
+}
+
+QString quoted(const QString &fileText)
+{
+    QString shown = u"„"_s;
+    for (const QChar c : fileText) {
+        const char16_t u = c.unicode();
+        if (u == u'\t')
+            shown += u"\\t"_s;
+        else if (u == u'\r')
+            shown += u"\\r"_s;
+        else if (u == u'\n')
+            shown += u"\\n"_s;
+        else if (u < 0x20 || (u >= 0x7F && u < 0xA0) || c.category() == QChar::Other_Format)
+            shown += u"\\x"_s + QString::number(u, 16).toUpper().rightJustified(2, u'0');
+        else
+            shown += c;
+    }
+    return shown + u"“"_s;
+}
+
+QString missingArea()
+{
+    return u"Chybí výměra"_s;
+}
+
+QString missingAreaField(int column)
+{
+    return u"Řádek nemá pole s výměrou (sloupec %1)"_s.arg(column + 1);
+}
+
+QString missingComparedField(int column)
+{
+    return u"Řádek nemá pole s porovnávanou výměrou (sloupec %1)"_s.arg(column + 1);
+}
+
+QString tooManyFields(int fields, int width)
+{
+    return u"Řádek má %1, hlavička jen %2: výsledky by stály pod jinými nadpisy"_s.arg(
+        counted(fields, u"pole", u"pole", u"polí"), counted(width, u"pole", u"pole", u"polí"));
+}
+
+QString notNumber(bool compared)
+{
+    return compared ? u"Porovnávaná výměra musí být číslo"_s : messages::notNumber();
+}
+
+QString negativeCompared()
+{
+    return u"Porovnávaná výměra nesmí být záporná"_s;
+}
+
+QString otherDecimalMark(bool compared, const QString &text, char tableMark)
+{
+    return u"%1 %2 je zapsána s desetinnou %3, tabulka má desetinnou %4 (volba --desetinna)"_s.arg(
+        value(compared), quoted(text), tableMark == ',' ? u"tečkou"_s : u"čárkou"_s,
+        tableMark == ',' ? u"čárku"_s : u"tečku"_s);
+}
+
+QString readsTwoWays(bool compared, const QString &text, const QString &asComma,
+                     const QString &asPoint)
+{
+    return u"%1 %2 se dá číst jako %3 i jako %4: desetinný oddělovač určete volbou --desetinna "
+           "carka nebo --desetinna tecka"_s.arg(value(compared), quoted(text), asComma, asPoint);
+}
+
+QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailedRows)
+{
+    QString text = u"spočteno řádků: %1, s chybou: %2"_s.arg(computed).arg(failed);
+    if (failed > 0) {
+        QStringList rows;
+        for (const qint64 row : firstFailedRows)
+            rows += QString::number(row);
+        text += u" (%1 %2%3)"_s.arg(failed == 1 ? u"řádek"_s : u"řádky"_s, rows.join(u", "_s),
+                                    failed > firstFailedRows.size() ? u", …"_s : QString());
+    }
+    return text;
+}
+
+QString unclosedQuote(qint64 line, qint64 row)
+{
+    return u"uvozovky otevřené na %1. řádku souboru (řádek tabulky %2) nejsou nikde uzavřeny: "
+           "zbytek souboru je jediné pole, bez výsledků. Uzavřete je, nebo je zdvojte."_s.arg(line)
+               .arg(row);
+}
+
+QString encodingChanged(const QString &encoding, qint64 row)
+{
+    return u"tabulka od řádku %1 není v kódování %2, ve kterém jsou zapsány přidané sloupce: "
+           "výstup má dvě kódování. Zadejte kódování volbou --kodovani."_s.arg(row)
+               .arg(encoding);
+}
+
+QString utf16()
+{
+    return u"Tabulka je v kódování UTF-16: uložte ji jako CSV (UTF-8 nebo Windows-1250)."_s;
+}
+
+QString empty()
+{
+    return u"Tabulka je prázdná."_s;
+}
+
+QString firstRowTooLong()
+{
+    return u"Hlavička tabulky je delší než 1 MiB."_s;
+}
+
+QString headerRowMissing(qint64 row, qint64 rows)
+{
+    return u"Řádek hlavičky %1 v tabulce není: prvních 1 MiB tabulky má %2."_s.arg(row).arg(
+        counted(rows, u"řádek", u"řádky", u"řádků"));
+}
+
+QString headerRowWithoutHeader()
+{
+    return u"Volby --radek-hlavicky a --bez-hlavicky se vylučují."_s;
+}
+
+QString columnMissing(const QString &name, const QStringList &headers)
+{
+    return u"Sloupec %1 v tabulce není. Sloupce: %2."_s.arg(quoted(name), columnList(headers));
+}
+
+QString columnNumberMissing(const QString &name, int columns)
+{
+    return u"Sloupec %1 v tabulce není: první řádek má %2."_s.arg(
+        quoted(name), counted(columns, u"sloupec", u"sloupce", u"sloupců"));
+}
+
+QString columnTwice(const QString &name, const QList<int> &columns)
+{
+    return u"Sloupec %1 je v hlavičce víckrát (sloupce %2): zadejte ten pravý číslem."_s.arg(
+        quoted(name), numbers(columns));
+}
+
+QString noAreaColumn(const QStringList &headers)
+{
+    return u"V hlavičce tabulky není sloupec s výměrou: zadejte jej volbou --sloupec. "
+           "Sloupce: %1."_s.arg(columnList(headers));
+}
+
+QString firstRowLooksLikeData()
+{
+    return u" První řádek vypadá jako data: nemá-li tabulka hlavičku, zadejte --bez-hlavicky "
+           "a --sloupec ČÍSLO."_s;
+}
+
+QString headerLooksLater(qint64 row)
+{
+    return u" Hlavička je zřejmě až na řádku %1: zadejte --radek-hlavicky %1."_s.arg(row);
+}
+
+QString manyAreaColumns(const QStringList &headers, const QList<int> &columns)
+{
+    return u"V hlavičce tabulky je víc sloupců s výměrou (sloupce %1): zadejte ten pravý volbou "
+           "--sloupec, druhý případně --porovnat. Sloupce: %2."_s.arg(numbers(columns),
+                                                                      columnList(headers));
+}
+
+QString onlyAreaColumnCompared(const QString &header)
+{
+    return u"Jediný sloupec s výměrou, %1, je zadán k porovnání (--porovnat): sloupec s výměrou "
+           "řádku zadejte volbou --sloupec."_s.arg(quoted(header));
+}
+
+QString sameColumnTwice(int column)
+{
+    return u"Volby --sloupec a --porovnat určují týž sloupec (%1): porovnávaná výměra musí být "
+           "v jiném sloupci."_s.arg(column + 1);
+}
+
+QString otherUnit(const QString &header, const QString &unit)
+{
+    return u"Sloupec %1 uvádí výměry v jednotce %2: program počítá s výměrami v m², převeďte je "
+           "na m²."_s.arg(quoted(header), unit);
+}
+
+QString noHeaderManyColumns(int columns)
+{
+    return u"Tabulka bez hlavičky má %1: zadejte sloupec s výměrou číslem (--sloupec)."_s.arg(
+        counted(columns, u"sloupec", u"sloupce", u"sloupců"));
+}
+
+} // namespace mezni::tabletexts
