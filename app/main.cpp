@@ -7,6 +7,14 @@
 #include <QFile>
 #include <QTranslator>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -16,8 +24,13 @@ void setNames()
     QCoreApplication::setApplicationVersion(QStringLiteral(MO_VERSION));
 }
 
+const char noDisplay[] =
+    "mezni-odchylka: okno nelze otevřít, není k dispozici žádný displej. Bez okna program počítá "
+    "z příkazové řádky, např. „mezni-odchylka 2500“ nebo „mezni-odchylka --soubor "
+    "parcely.csv“; více v „mezni-odchylka --help“.\n";
+
 // Where Qt would abort for want of a display, say so in Czech instead.
-bool displayAvailable()
+bool displayNamed()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
@@ -28,32 +41,143 @@ bool displayAvailable()
 #endif
 }
 
+// A display that is named but cannot be reached (an SSH session whose X forwarding is gone)
+// makes Qt's platform plugin give up with a fatal message while the application is created:
+// the Czech message instead, and Qt's English lines before it only where the window opens.
+bool creatingApplication = false;
+QtMessageHandler qtHandler = nullptr;
+struct Held
+{
+    QtMsgType type;
+    QByteArray category, file, function;
+    int line;
+    QString message;
+};
+QList<Held> held;
+
+void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (!creatingApplication) {
+        qtHandler(type, context, message);
+    } else if (type == QtFatalMsg) {
+        std::fputs(noDisplay, stderr);
+        std::_Exit(mezni::NoDisplay);
+    } else {
+        held.append(
+            {type, context.category, context.file, context.function, context.line, message});
+    }
+}
+
+void releaseHeldMessages()
+{
+    creatingApplication = false;
+    for (const Held &h : std::as_const(held)) {
+        const QMessageLogContext context(h.file.constData(), h.line, h.function.constData(),
+                                         h.category.constData());
+        qtHandler(h.type, context, h.message);
+    }
+    held.clear();
+}
+
+// Qt's own window options, which a desktop session or a user may pass (a session restore gives
+// -session): with nothing else they start the window. The number is how many values each takes.
+int windowOption(const char *argument)
+{
+    static const struct
+    {
+        const char *name;
+        int values;
+    } options[] = {{"platform", 1},
+                   {"platformpluginpath", 1},
+                   {"platformtheme", 1},
+                   {"plugin", 1},
+                   {"qwindowgeometry", 1},
+                   {"qwindowicon", 1},
+                   {"qwindowtitle", 1},
+                   {"session", 1},
+                   {"style", 1},
+                   {"stylesheet", 1},
+                   {"display", 1},
+                   {"geometry", 1},
+                   {"name", 1},
+                   {"title", 1},
+                   {"reverse", 0},
+                   {"widgetcount", 0},
+                   {"nograb", 0},
+                   {"dograb", 0},
+                   {"sync", 0}};
+    if (argument[0] != '-')
+        return -1;
+    const char *name = argument + (argument[1] == '-' ? 2 : 1);
+    const char *equals = std::strchr(name, '=');
+    const std::size_t length = equals ? std::size_t(equals - name) : std::strlen(name);
+    for (const auto &o : options)
+        if (std::strlen(o.name) == length && std::strncmp(o.name, name, length) == 0)
+            return equals ? (o.values == 1 ? 0 : -1) : o.values;
+    return -1;
+}
+
+bool onlyWindowOptions(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const int values = windowOption(argv[i]);
+        if (values < 0 || i + values >= argc)
+            return false;
+        i += values;
+    }
+    return true;
+}
+
+#ifdef Q_OS_UNIX
+// A standard stream closed by the caller (">&-") keeps its number taken, so that no file opened
+// later lands on it; the output then fails as closed.
+bool keepStandardStream(int fd, int flags)
+{
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+        return true;
+    const int opened = open("/dev/null", flags);
+    if (opened >= 0 && opened != fd) {
+        dup2(opened, fd);
+        close(opened);
+    }
+    return false;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // Any argument means the command line: no display, no widgets.
-    if (argc > 1) {
+    // Any argument but Qt's window options means the command line: no display, no widgets.
+    if (argc > 1 && !onlyWindowOptions(argc, argv)) {
+        bool outputOpen = true;
+#ifdef Q_OS_UNIX
+        keepStandardStream(0, O_RDONLY);
+        outputOpen = keepStandardStream(1, O_RDONLY);
+        keepStandardStream(2, O_WRONLY);
+#endif
         QCoreApplication app(argc, argv);
         setNames();
         QTranslator qtCzech; // Qt's own texts of the help and its errors
         mezni::installQtCzech(qtCzech);
         QFile in, out, err;
-        in.open(stdin, QIODevice::ReadOnly);
-        out.open(stdout, QIODevice::WriteOnly);
-        err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        in.open(0, QIODevice::ReadOnly);
+        // Unbuffered: every write reaches the system at once, so its failure is seen.
+        if (outputOpen)
+            out.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        err.open(2, QIODevice::WriteOnly | QIODevice::Unbuffered);
         return mezni::runCommandLine(QCoreApplication::arguments(), in, out, err,
                                      QLocale::system());
     }
-    if (!displayAvailable()) {
-        std::fputs("mezni-odchylka: okno nelze otevřít, není k dispozici žádný displej. Bez okna "
-                   "program počítá z příkazové řádky, např. „mezni-odchylka 2500“ nebo "
-                   "„mezni-odchylka --soubor parcely.csv“; více v „mezni-odchylka --help“.\n",
-                   stderr);
+    if (!displayNamed()) {
+        std::fputs(noDisplay, stderr);
         return mezni::NoDisplay;
     }
 
+    qtHandler = qInstallMessageHandler(messageHandler);
+    creatingApplication = true;
     QApplication app(argc, argv);
+    releaseHeldMessages();
     setNames();
     QGuiApplication::setDesktopFileName(QStringLiteral("cz.zememerici.MezniOdchylka"));
 
