@@ -146,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // One encoding: what was appended is in the table's encoding, and the table's encoding is
     // what its own bytes say where no option said it.
     const auto validUtf8 = [](std::string_view s) {
-        QStringDecoder decoder(QStringConverter::Utf8);
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
         const QString decoded = decoder.decode(QByteArrayView(s.data(), qsizetype(s.size())));
         return !decoder.hasError();
     };
