@@ -1,20 +1,16 @@
 #include "commandline.h"
 #include "frmMezni_odchylka.h"
 #include "messageboxes.h"
+#include "standardstreams.h"
 #include "translation.h"
 
 #include <QApplication>
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -128,21 +124,31 @@ bool onlyWindowOptions(int argc, char *argv[])
     return true;
 }
 
-#ifdef Q_OS_UNIX
-// A standard stream closed by the caller (">&-") keeps its number taken, so that no file opened
-// later lands on it; the output then fails as closed.
-bool keepStandardStream(int fd, int flags)
+// Arguments where nobody would see the output: a table dropped on the icon of the Windows
+// program, which has no console. Says, in a message box, what does it.
+int explainCommandLine(int argc, char *argv[])
 {
-    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
-        return true;
-    const int opened = open("/dev/null", flags);
-    if (opened >= 0 && opened != fd) {
-        dup2(opened, fd);
-        close(opened);
+    QApplication app(argc, argv);
+    setNames();
+    QTranslator qtCzech;
+    mezni::installQtCzech(qtCzech);
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    QString text = QStringLiteral("Bez okna program počítá v příkazovém řádku nebo v PowerShellu.");
+    if (arguments.size() == 1 && QFileInfo(arguments.front()).isFile()) {
+        const QFileInfo table(arguments.front());
+        const QString results =
+            table.dir().filePath(table.completeBaseName() + QStringLiteral("-odchylky.csv"));
+        text +=
+            QStringLiteral("\n\nTabulku spočítá příkaz:\n\nmezni-odchylka -s \"%1\" -o \"%2\"")
+                .arg(QDir::toNativeSeparators(table.filePath()), QDir::toNativeSeparators(results));
+    } else {
+        text += QStringLiteral("\n\nNápovědu vypíše „mezni-odchylka --help“.");
     }
-    return false;
+    mezni::QtMessageBoxes boxes;
+    boxes.show(nullptr, mezni::MessageIcon::Information, QStringLiteral("Výpočet mezní odchylky"),
+               text);
+    return mezni::UsageError;
 }
-#endif
 
 } // namespace
 
@@ -150,30 +156,27 @@ int main(int argc, char *argv[])
 {
     // Any argument but Qt's window options means the command line: no display, no widgets.
     if (argc > 1 && !onlyWindowOptions(argc, argv)) {
-        bool outputOpen = true;
-#ifdef Q_OS_UNIX
-        keepStandardStream(0, O_RDONLY);
-        outputOpen = keepStandardStream(1, O_RDONLY);
-        keepStandardStream(2, O_WRONLY);
-#endif
+        if (!mezni::hasStandardOutput())
+            return explainCommandLine(argc, argv);
+        const mezni::StandardStreams streams = mezni::standardStreams();
         QCoreApplication app(argc, argv);
         setNames();
         QTranslator qtCzech; // Qt's own texts of the help and its errors
         mezni::installQtCzech(qtCzech);
-        QFile in, out, err;
-        in.open(0, QIODevice::ReadOnly);
-        // Unbuffered: every write reaches the system at once, so its failure is seen.
-        if (outputOpen)
-            out.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered);
-        err.open(2, QIODevice::WriteOnly | QIODevice::Unbuffered);
-        return mezni::runCommandLine(QCoreApplication::arguments(), in, out, err,
-                                     QLocale::system());
+        return mezni::runCommandLine(QCoreApplication::arguments(), *streams.in, *streams.out,
+                                     *streams.err, QLocale::system());
     }
     if (!displayNamed()) {
         std::fputs(noDisplay, stderr);
         return mezni::NoDisplay;
     }
 
+#ifdef Q_OS_WIN
+    // Text through DirectWrite, Windows' own modern renderer (this Qt's default is still GDI,
+    // whose metrics misplace the text of a line edit in some fonts); -platform still overrides.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=directwrite");
+#endif
     qtHandler = qInstallMessageHandler(messageHandler);
     creatingApplication = true;
     QApplication app(argc, argv);

@@ -14,7 +14,6 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <cerrno>
 #include <map>
 
 namespace mezni {
@@ -62,16 +61,16 @@ public:
         if (!m_error.isEmpty())
             return false;
         if (!m_device.isOpen() || !m_device.isWritable()) {
-            m_error = writeFailure(EBADF, QString());
+            m_error = u"výstup je zavřený"_s;
             return false;
         }
         std::size_t done = 0;
         while (done < m_buffer.size()) {
-            errno = 0;
+            clearSystemError();
             const qint64 written =
                 m_device.write(m_buffer.data() + done, qint64(m_buffer.size() - done));
             if (written <= 0) {
-                m_error = writeFailure(errno, m_device.errorString());
+                m_error = writeFailure(m_device.errorString());
                 return false;
             }
             done += std::size_t(written);

@@ -96,8 +96,35 @@ bool sameFile(QIODevice &device, const QString &path)
     return x && x == identityOf(path);
 }
 
-QString writeFailure(int error, const QString &fallback)
+void clearSystemError()
 {
+    errno = 0;
+#ifdef Q_OS_WIN
+    SetLastError(ERROR_SUCCESS);
+#endif
+}
+
+QString writeFailure(const QString &fallback)
+{
+    int error = errno;
+#ifdef Q_OS_WIN
+    // Files opened by name are written through the Windows API, which sets its own error.
+    switch (GetLastError()) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        error = ENOSPC;
+        break;
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA:
+        error = EPIPE;
+        break;
+    case ERROR_INVALID_HANDLE:
+        error = EBADF;
+        break;
+    default:
+        break;
+    }
+#endif
     switch (error) {
     case ENOSPC:
         return u"na disku není místo"_s;

@@ -12,7 +12,10 @@ namespace mezni {
 bool sameFile(QIODevice &a, QIODevice &b);
 bool sameFile(QIODevice &device, const QString &path);
 
-// The reason in words for the last failed write (errno), Czech where it is a common one.
-QString writeFailure(int error, const QString &fallback);
+// Forgets the system's last error, so that the reason of a write failing after it is its own.
+void clearSystemError();
+// The reason in words for the write that just failed, Czech where it is a common one (a full
+// disk, a closed output, a pipe whose reader has gone), else the device's own.
+QString writeFailure(const QString &fallback);
 
 } // namespace mezni

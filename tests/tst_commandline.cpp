@@ -245,11 +245,11 @@ void TestCommandLine::tables_data()
         << "a\t2500,5\t14,5\t29,0\t2471,5\t2529,5\t\n"_ba << 0 << u"spočteno řádků: 1"_s;
 
     // Everyday tables that once came out wrong.
-    const QStringList stdin{u"-s"_s, u"-"_s};
+    const QStringList fromStdin{u"-s"_s, u"-"_s};
     const QByteArray results =
         ";Mezn\xC3\xAD odchylka;Dvojn\xC3\xA1sobek mezn\xC3\xAD odchylky;MIN;MAX;";
     QTest::newRow("short rows padded to the header, a long one only reported")
-        << stdin << czech << "P;V\xC3\xBDm\xC4\x9Bra;Pozn\n1;2500\n2;900;a;b\n"_ba
+        << fromStdin << czech << "P;V\xC3\xBDm\xC4\x9Bra;Pozn\n1;2500\n2;900;a;b\n"_ba
         << "P;V\xC3\xBDm\xC4\x9Bra;Pozn" + results +
                "Chyba\n1;2500;;14,5;29,0;2471,0;2529,0;\n"
                "2;900;a;b;" +
@@ -258,15 +258,15 @@ void TestCommandLine::tables_data()
                "\n"
         << 1 << u"(řádek 3)"_s;
     QTest::newRow("a quote never closed: reported by its line, bytes kept")
-        << stdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\n1;\"2 500\n3;4\n"_ba
+        << fromStdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\n1;\"2 500\n3;4\n"_ba
         << "P;V\xC3\xBDm\xC4\x9Bra" + results + "Chyba\n1;\"2 500\n3;4\n"_ba << 1
         << u"otevřené na 2. řádku souboru (řádek tabulky 2)"_s;
     QTest::newRow("lone carriage returns end rows")
-        << stdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\r1;2500\r"_ba
+        << fromStdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\r1;2500\r"_ba
         << "P;V\xC3\xBDm\xC4\x9Bra" + results + "Chyba\r1;2500;14,5;29,0;2471,0;2529,0;\r"_ba << 0
         << u"spočteno řádků: 1, s chybou: 0"_s;
     QTest::newRow("comma file, Czech decimal commas quoted; grouping only by threes")
-        << stdin << english << "P,V\xC3\xBDm\xC4\x9Bra\n1,\"0,125\"\n2,\"2,500\"\n3,25 00\n"_ba
+        << fromStdin << english << "P,V\xC3\xBDm\xC4\x9Bra\n1,\"0,125\"\n2,\"2,500\"\n3,25 00\n"_ba
         << "P,V\xC3\xBDm\xC4\x9Bra,Mezn\xC3\xAD odchylka,Dvojn\xC3\xA1sobek mezn\xC3\xAD "
            "odchylky,MIN,"
            "MAX,Chyba\n1,\"0,125\",\"2,1\",\"4,2\",\"0,5\",\"4,3\",\n2,\"2,500\",\"2,4\",\"4,8\","
@@ -274,7 +274,7 @@ void TestCommandLine::tables_data()
                utf8(u"Výměra musí být číslo"_s) + "\n"
         << 1 << u"(řádek 4)"_s;
     QTest::newRow("a value two conventions read differently, and nothing settles it")
-        << stdin << english << "P,V\xC3\xBDm\xC4\x9Bra\n1,\"2,500\"\n"_ba
+        << fromStdin << english << "P,V\xC3\xBDm\xC4\x9Bra\n1,\"2,500\"\n"_ba
         << "P,V\xC3\xBDm\xC4\x9Bra,Mezn\xC3\xAD odchylka,Dvojn\xC3\xA1sobek mezn\xC3\xAD "
            "odchylky,MIN,"
            "MAX,Chyba\n1,\"2,500\",,,,,\"" +
@@ -294,7 +294,7 @@ void TestCommandLine::tables_data()
                utf8(u"Porovnávaná výměra musí být číslo"_s) + "\n"
         << 1 << u"spočteno řádků: 2, s chybou: 1 (řádek 4)"_s;
     QTest::newRow("blank rows pass as they are")
-        << stdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\r\n;\r\n  \r\n1;2500\r\n"_ba
+        << fromStdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\r\n;\r\n  \r\n1;2500\r\n"_ba
         << "P;V\xC3\xBDm\xC4\x9Bra" + results +
                "Chyba\r\n;\r\n  \r\n1;2500;14,5;29,0;2471,0;2529,0;\r\n"_ba
         << 0 << u"spočteno řádků: 1, s chybou: 0"_s;

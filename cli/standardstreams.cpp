@@ -1,0 +1,118 @@
+#include "standardstreams.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace mezni {
+
+namespace {
+
+#ifdef Q_OS_WIN
+// A console takes UTF-16 text; bytes written are UTF-8, decoded across writes.
+class ConsoleDevice final : public QIODevice
+{
+public:
+    explicit ConsoleDevice(HANDLE console) : m_console(console)
+    {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        const QString text = m_decoder.decode(QByteArrayView(data, size));
+        const auto *chars = reinterpret_cast<const wchar_t *>(text.utf16());
+        qsizetype done = 0;
+        while (done < text.size()) {
+            DWORD written = 0;
+            const DWORD count = DWORD(std::min<qsizetype>(text.size() - done, 8192));
+            if (!WriteConsoleW(m_console, chars + done, count, &written, nullptr) || written == 0)
+                return -1;
+            done += qsizetype(written);
+        }
+        return size;
+    }
+
+private:
+    HANDLE m_console;
+    QStringDecoder m_decoder{QStringConverter::Utf8};
+};
+
+std::unique_ptr<QIODevice> output(int fd, DWORD which)
+{
+    const HANDLE handle = GetStdHandle(which);
+    DWORD mode = 0;
+    if (handle && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode))
+        return std::make_unique<ConsoleDevice>(handle);
+    auto file = std::make_unique<QFile>();
+    if (_setmode(fd, _O_BINARY) != -1)
+        file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return file;
+}
+#else
+// A closed stream's number is taken by /dev/null, opened the wrong way for it so that its writes
+// still fail; true where the stream was open.
+bool keepOpen(int fd, int flags)
+{
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+        return true;
+    const int opened = open("/dev/null", flags);
+    if (opened >= 0 && opened != fd) {
+        dup2(opened, fd);
+        close(opened);
+    }
+    return false;
+}
+
+std::unique_ptr<QIODevice> output(int fd)
+{
+    auto file = std::make_unique<QFile>();
+    if (keepOpen(fd, O_RDONLY))
+        file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return file;
+}
+#endif
+
+} // namespace
+
+StandardStreams standardStreams()
+{
+    StandardStreams streams;
+    auto in = std::make_unique<QFile>();
+#ifdef Q_OS_WIN
+    if (_setmode(0, _O_BINARY) != -1)
+        in->open(0, QIODevice::ReadOnly);
+    streams.out = output(1, STD_OUTPUT_HANDLE);
+    streams.err = output(2, STD_ERROR_HANDLE);
+#else
+    if (keepOpen(0, O_WRONLY))
+        in->open(0, QIODevice::ReadOnly);
+    streams.out = output(1);
+    streams.err = output(2);
+#endif
+    streams.in = std::move(in);
+    return streams;
+}
+
+bool hasStandardOutput()
+{
+#ifdef Q_OS_WIN
+    const HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    return handle && handle != INVALID_HANDLE_VALUE;
+#else
+    return true;
+#endif
+}
+
+} // namespace mezni

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QIODevice>
+#include <memory>
+
+namespace mezni {
+
+struct StandardStreams
+{
+    std::unique_ptr<QIODevice> in, out, err;
+};
+
+// The process's standard streams as devices, every write unbuffered so that its failure is seen.
+// Bytes pass as they are: on Windows in binary mode (no LF to CRLF, no end at a 0x1A byte), and a
+// console is written as text through its own Unicode interface, whatever its code page. A stream
+// the caller closed stays closed: no file opened later takes its place, and the output fails as
+// closed.
+StandardStreams standardStreams();
+
+// Whether the process has a standard output at all (a Windows program of the GUI subsystem
+// started from the desktop has none).
+bool hasStandardOutput();
+
+} // namespace mezni
