@@ -1,20 +1,78 @@
-// Writes the program's icon as PNG files (one per size) for the desktop icon theme.
+// Writes the program's icon as PNG files (one per size) for the desktop icon theme, or with
+// --ico as one Windows icon file holding every size. Needs no window system, so that a cross
+// build can run it under an emulator.
 
 #include "appicon.h"
 
-#include <QGuiApplication>
-#include <QPixmap>
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QList>
+#include <QtEndian>
+
+namespace {
+
+// An .ico file of PNG images (Windows Vista and later read PNG entries at every size).
+bool writeIco(const QString &path, const QList<int> &sizes)
+{
+    QList<QByteArray> images;
+    for (const int size : sizes) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!mezni::appIconImage(size).save(&buffer, "PNG"))
+            return false;
+        images += png;
+    }
+    QByteArray ico;
+    const auto put = [&](auto value) {
+        char bytes[sizeof(value)];
+        qToLittleEndian(value, bytes);
+        ico.append(bytes, sizeof(value));
+    };
+    const auto put16 = [&](quint16 v) {
+        put(v);
+    };
+    const auto put32 = [&](quint32 v) {
+        put(v);
+    };
+    put16(0);
+    put16(1); // an icon
+    put16(quint16(sizes.size()));
+    quint32 offset = 6 + 16 * quint32(sizes.size());
+    for (qsizetype i = 0; i < sizes.size(); ++i) {
+        const int size = sizes[i];
+        ico.append(char(size >= 256 ? 0 : size)); // 0 stands for 256
+        ico.append(char(size >= 256 ? 0 : size));
+        ico.append(char(0)); // no palette
+        ico.append(char(0));
+        put16(1);  // planes
+        put16(32); // bits per pixel
+        put32(quint32(images[i].size()));
+        put32(offset);
+        offset += quint32(images[i].size());
+    }
+    for (const QByteArray &png : images)
+        ico += png;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(ico) == ico.size();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QGuiApplication app(argc, argv);
     if (argc < 3)
         return 2;
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    for (int i = 2; i < argc; ++i) {
-        const int size = QString::fromLocal8Bit(argv[i]).toInt();
-        if (!mezni::appIconPixmap(size).save(folder + QStringLiteral("/%1.png").arg(size)))
+    const bool ico = QByteArray(argv[1]) == "--ico";
+    const QString target = QString::fromLocal8Bit(argv[ico ? 2 : 1]);
+    QList<int> sizes;
+    for (int i = ico ? 3 : 2; i < argc; ++i)
+        sizes += QString::fromLocal8Bit(argv[i]).toInt();
+    if (ico)
+        return writeIco(target, sizes) ? 0 : 1;
+    for (const int size : sizes)
+        if (!mezni::appIconImage(size).save(target + QStringLiteral("/%1.png").arg(size)))
             return 1;
-    }
     return 0;
 }

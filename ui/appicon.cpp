@@ -1,6 +1,7 @@
 #include "appicon.h"
 
 #include <QIconEngine>
+#include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
@@ -8,12 +9,12 @@
 
 namespace mezni {
 
-QPixmap appIconPixmap(int size)
+QImage appIconImage(int size)
 {
     // A parcel outline on a map sheet, with its tolerance band drawn as a dashed outer boundary.
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 32.0, size / 32.0);
 
@@ -30,7 +31,13 @@ QPixmap appIconPixmap(int size)
     p.setPen(QPen(QColor(0x1E, 0x6E, 0x1E), 1.5));
     p.setBrush(QColor(0x8F, 0xD1, 0x7F));
     p.drawPolygon(QPolygonF({{10, 11.5}, {21.5, 9.5}, {23, 20}, {12, 23}}));
-    return pixmap;
+    p.end();
+    return image;
+}
+
+QPixmap appIconPixmap(int size)
+{
+    return QPixmap::fromImage(appIconImage(size));
 }
 
 namespace {

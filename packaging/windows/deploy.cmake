@@ -1,0 +1,38 @@
+# The portable folder, as `cmake --install` lays it out: the program and its console twin, the Qt
+# libraries (shared, so that a user can replace them, as the LGPL asks), the Windows platform and
+# style plugins, Qt's Czech texts, the mingw runtime and the licenses; nothing else.
+install(TARGETS mezni-odchylka mezni-odchylka-console RUNTIME DESTINATION .)
+set(qt ${QT6_INSTALL_PREFIX})
+install(FILES ${qt}/bin/Qt6Core.dll ${qt}/bin/Qt6Gui.dll ${qt}/bin/Qt6Widgets.dll
+              ${MO_MINGW_RUNTIME} ${CMAKE_CURRENT_SOURCE_DIR}/windows/qt.conf
+        DESTINATION .)
+install(FILES ${qt}/plugins/platforms/qwindows.dll DESTINATION plugins/platforms)
+install(FILES ${qt}/plugins/styles/qwindowsvistastyle.dll DESTINATION plugins/styles)
+# Qt's own Czech catalogue from Debian's qt6-translations-l10n, made for this very Qt.
+find_file(MO_QTBASE_CS qtbase_cs.qm PATHS /usr/share/qt6/translations NO_DEFAULT_PATH
+          NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+install(FILES ${MO_QTBASE_CS} DESTINATION translations)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+install(DIRECTORY ${qt}/licenses/ DESTINATION licenses/Qt)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/windows/LICENSES.txt DESTINATION licenses)
+install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION licenses
+        RENAME mingw-gcc-copyright.txt)
+install(FILES /usr/share/doc/mingw-w64-common/copyright DESTINATION licenses
+        RENAME mingw-w64-copyright.txt)
+
+# The installer's script, with the version and the names filled in; scripts/windows runs makensis
+# over it with the lists of files to install and remove.
+set(MO_APP_ID ${app_id})
+string(REGEX MATCH "Copyright \\(c\\) [^\n]*" MO_COPYRIGHT "${MO_LICENSE_TEXT}")
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/windows/installer.nsi.in
+               ${CMAKE_BINARY_DIR}/installer.nsi @ONLY)
+
+# Stripped as shipped: `cmake --install --strip` strips the programs, and this the DLLs.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        file(GLOB_RECURSE dlls \"\${CMAKE_INSTALL_PREFIX}/*.dll\")
+        foreach(dll IN LISTS dlls)
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\${dll}\"
+                            COMMAND_ERROR_IS_FATAL ANY)
+        endforeach()
+    endif()")
