@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The setup program as a surveyor's PC meets it, under Wine on the current X display: a fresh Wine
+# prefix in Czech regional settings, a silent install for the current user, the installed window
+# (a screenshot), the installed console twin on one area and on a Czech Excel table (byte for byte
+# the Linux program's output), then a silent uninstall that leaves nothing behind.
+#
+#   check-installed.sh SETUP.exe LINUX-PROGRAM OUTPUT-FOLDER
+set -euo pipefail
+setup=$(realpath "$1") linux=$(realpath "$2") out=$(realpath "$3")
+export LOCPATH="${MO_LOCPATH:?the Czech locale for Wine}"
+export WINEPREFIX="$out/wine-installed" WINEDEBUG=-all
+# Bash itself cannot load the locale from LOCPATH, only the programs it starts.
+{ export LC_ALL=cs_CZ.UTF-8; } 2>/dev/null
+rm -rf "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1
+fail() { echo "CHYBA: $*" >&2; exit 1; }
+
+wine "$setup" /S
+appdata=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")
+roaming=$(winepath -u "$(wine cmd /c 'echo %APPDATA%' | tr -d '\r')")
+dir="$appdata/Programs/mezni-odchylka"
+shortcut="$roaming/Microsoft/Windows/Start Menu/Programs/Výpočet mezní odchylky.lnk"
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\cz.zememerici.MezniOdchylka'
+[ -f "$dir/mezni-odchylka.exe" ] && [ -f "$dir/mezni-odchylka.com" ] || fail "nic nenainstalováno do $dir"
+[ -f "$shortcut" ] || fail "chybí zástupce v nabídce Start"
+entry=$(wine reg query "$key" | tr -d '\r' | iconv -f CP852 -t UTF-8) # reg writes in the OEM code page
+grep -aq 'DisplayVersion.*REG_SZ' <<<"$entry" && grep -aq 'Publisher.*REG_SZ' <<<"$entry" ||
+    fail "chybí záznam v seznamu programů"
+echo "nainstalováno: $(find "$dir" -type f | wc -l) souborů v $(winepath -w "$dir"), zástupce, záznam:"
+grep -aE 'DisplayName|DisplayVersion|Publisher|UninstallString' <<<"$entry" | sed 's/^ */  /'
+
+# One area, in the console twin, in Czech settings.
+expected=$'Výměra parcely: 2500\nHodnota mezní odchylky: 14,5\nDvojnásobek mezní odchylky: 29,0\nMezní hodnoty pro danou výměru: MIN 2\u00a0471,0, MAX 2\u00a0529,0'
+got=$(cd "$dir" && wine ./mezni-odchylka.com 2500)
+[ "$got" = "$expected" ] || fail "mezni-odchylka.com 2500 vypsal: $got"
+echo "mezni-odchylka.com 2500:"
+sed 's/^/  /' <<<"$got"
+
+# A Czech Excel table: Windows-1250, semicolons, CRLF, quotes, a line break in a field, a bad row.
+table="$out/excel-cs.csv"
+printf 'Parcela;V\xfdm\xecra [m2];Pozn\xe1mka\r\n"1/1";2500;"a;b ""c"""\r\n2;1\xa0234,5;"dv\xec\r\n\xf8\xe1dky"\r\n3;abc;\r\n\r\n4;900\r\n' >"$table"
+LC_ALL=C.UTF-8 "$linux" -s "$table" >"$out/excel-cs.linux.csv" 2>/dev/null || [ $? -eq 1 ]
+(cd "$(dirname "$table")" && wine "$dir/mezni-odchylka.com" -s excel-cs.csv -o excel-cs.windows.csv) ||
+    [ $? -eq 1 ] || fail "tabulka pod Windows neprošla"
+(cd "$(dirname "$table")" && wine "$dir/mezni-odchylka.com" -s excel-cs.csv >excel-cs.windows-stdout.csv) ||
+    [ $? -eq 1 ] || fail "tabulka na standardní výstup pod Windows neprošla"
+cmp "$out/excel-cs.linux.csv" "$out/excel-cs.windows.csv"
+cmp "$out/excel-cs.linux.csv" "$out/excel-cs.windows-stdout.csv"
+echo "tabulka z českého Excelu: výstup pod Windows (-o i standardní výstup) je bajt po bajtu týž jako pod Linuxem ($(wc -c <"$out/excel-cs.linux.csv") B)"
+
+# The installed window: type an area, press Enter, take a screenshot.
+shot="$out/okno-windows.png"
+(cd "$dir" && wine explorer /desktop=okno,800x600 ./mezni-odchylka.exe) &
+for _ in $(seq 30); do
+    xdotool search --name 'Výpočet mezní odchylky' >/dev/null 2>&1 && break
+    sleep 1
+done
+sleep 2
+xdotool type --delay 60 2500
+xdotool key Return
+sleep 2
+import -window root "$shot"
+wineserver -k || true
+wait || true
+echo "snímek okna: $shot"
+
+wine "$dir/uninstall.exe" /S
+# The uninstaller copies itself away and returns at once: wait for it to finish.
+for _ in $(seq 30); do
+    [ -e "$dir" ] || break
+    sleep 1
+done
+wineserver -w || true
+[ ! -e "$dir" ] || fail "po odinstalaci zůstalo: $(find "$dir" | head -5)"
+[ ! -e "$shortcut" ] || fail "po odinstalaci zůstal zástupce"
+! wine reg query "$key" >/dev/null 2>&1 || fail "po odinstalaci zůstal záznam v seznamu programů"
+echo "odinstalováno: složka, zástupce i záznam jsou pryč"
