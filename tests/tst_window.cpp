@@ -1,4 +1,5 @@
 #include "frmMezni_odchylka.h"
+#include "keyposition.h"
 #include "recordingmessageboxes.h"
 #include "translation.h"
 
@@ -96,6 +97,10 @@ private slots:
     void enterPressesFocusedButton_data();
     void enterPressesFocusedButton();
     void resultsSpokenAndCopied();
+    void digitRowKey_data();
+    void digitRowKey();
+    void scaleByKeyPosition();
+    void altPSelectsFocusedText();
 };
 
 void TestWindow::startState()
@@ -387,6 +392,7 @@ void TestWindow::realMessageBox()
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             seenText = box->text();
             QCOMPARE(box->icon(), QMessageBox::Information);
+            QVERIFY(box->width() >= titleWidth(box->windowTitle()));
             QCOMPARE(box->parentWidget(), &window);
             box->button(QMessageBox::Ok)->click();
         }
@@ -552,7 +558,7 @@ void TestWindow::resultsSpokenAndCopied()
     QCOMPARE(clipboard->text(), lines);
 
     clipboard->setText(u"x"_s);
-    chooseFromContextMenu(f.text(), u"Kopírovat výsledky"_s);
+    chooseFromContextMenu(f.text(), u"Kopírovat vý&sledky"_s);
     QTRY_COMPARE(clipboard->text(), lines);
     QTest::keyClick(f.text(), Qt::Key_C, Qt::ControlModifier); // still the area text
     QCOMPARE(clipboard->text(), u"2500"_s);
@@ -568,6 +574,60 @@ void TestWindow::resultsSpokenAndCopied()
     f.click(f.option(u"optMapa"_s, 4)); // δ overflows at 1:5000
     QCOMPARE(f.boxes.shown.size(), 1);
     QVERIFY(text->text(QAccessible::Description).isEmpty());
+}
+
+void TestWindow::digitRowKey_data()
+{
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<quint32>("scanCode");
+    QTest::addColumn<quint32>("virtualKey");
+    QTest::addColumn<QString>("digit"); // empty: none
+    QTest::newRow("Windows, Czech layout, the key of 2 types ě")
+        << u"windows"_s << 0x03u << 0x32u << u"2"_s;
+    QTest::newRow("Windows, the Q key") << u"windows"_s << 0x10u << 0x51u << QString();
+    QTest::newRow("X11, the key of 8 types á") << u"xcb"_s << 17u << 0xE1u << u"8"_s;
+    QTest::newRow("X11, the key of 0") << u"xcb"_s << 19u << 0xE9u << u"0"_s;
+    QTest::newRow("X11, the minus key") << u"xcb"_s << 20u << 0x3Du << QString();
+    QTest::newRow("another platform") << u"offscreen"_s << 11u << 0x32u << QString();
+}
+
+void TestWindow::digitRowKey()
+{
+    QFETCH(QString, platform);
+    QFETCH(quint32, scanCode);
+    QFETCH(quint32, virtualKey);
+    QFETCH(QString, digit);
+    const QKeyEvent event(QEvent::KeyPress, Qt::Key(0x011B), Qt::AltModifier, scanCode, virtualKey,
+                          0, u"ě"_s);
+    const std::optional<char> found = mezni::digitRowKey(event, platform);
+    QCOMPARE(found ? QString(QChar::fromLatin1(*found)) : QString(), digit);
+}
+
+// Alt with the key of 2 on the Czech layout, which types ě there, chooses 1:2000.
+void TestWindow::scaleByKeyPosition()
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform != u"windows" && platform != u"xcb")
+        QSKIP("key positions are those of Windows and X11");
+    Fixture f;
+    f.text()->setText(u"2500"_s);
+    const bool windows = platform == u"windows";
+    QKeyEvent press(QEvent::KeyPress, Qt::Key(0x011B), Qt::AltModifier, windows ? 0x03 : 11,
+                    windows ? 0x32 : 0x1EC, 0, u"ě"_s);
+    QApplication::sendEvent(f.text(), &press);
+    QTRY_VERIFY(f.option(u"optMapa"_s, 2)->isChecked());
+    QCOMPARE(f.text()->text(), u"2500"_s);
+}
+
+void TestWindow::altPSelectsFocusedText()
+{
+    Fixture f;
+    f.text()->setText(u"2500"_s);
+    f.text()->setFocus();
+    f.text()->setCursorPosition(2);
+    QTRY_COMPARE(QApplication::focusWidget(), f.text());
+    QTest::keyClick(&f.window, Qt::Key_P, Qt::AltModifier);
+    QTRY_COMPARE(f.text()->selectedText(), u"2500"_s);
 }
 
 QTEST_MAIN(TestWindow)

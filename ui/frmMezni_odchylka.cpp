@@ -3,6 +3,7 @@
 #include "appicon.h"
 #include "controls.h"
 #include "evaluation.h"
+#include "keyposition.h"
 #include "messageboxes.h"
 #include "numbers.h"
 #include "resulttexts.h"
@@ -148,8 +149,14 @@ void frmMezni_odchylka::createControls()
     connectGroup(optZpusob, &frmMezni_odchylka::optZpusob_Click);
     connect(cmdVypocti, &QPushButton::clicked, this, &frmMezni_odchylka::cmdVypocti_Click);
     connect(txtVymera, &QLineEdit::textChanged, this, &frmMezni_odchylka::txtVymera_Change);
-    txtVymera->installEventFilter(this);
-    cmdVypocti->installEventFilter(this);
+    // Every control that takes the focus: Enter, the scale accelerators by key position, and
+    // Alt+P where the text box has the focus already.
+    for (QWidget *w : std::initializer_list<QWidget *>{txtVymera, cmdVypocti, Label1})
+        w->installEventFilter(this);
+    for (OptionButton *b : optMapa)
+        b->installEventFilter(this);
+    for (OptionButton *b : optZpusob)
+        b->installEventFilter(this);
     auto *copy = new QShortcut(copyResultsKeys, this);
     connect(copy, &QShortcut::activated, this, &frmMezni_odchylka::copyResults);
 }
@@ -374,6 +381,29 @@ bool frmMezni_odchylka::eventFilter(QObject *watched, QEvent *event)
         const int key = static_cast<QKeyEvent *>(event)->key();
         return key == Qt::Key_Return || key == Qt::Key_Enter;
     };
+    if (event->type() == QEvent::KeyPress) {
+        // Alt with the key where the layout has the scale's digit, even where it types a letter
+        // there (the Czech layout's ě for 2): as a mnemonic, the button is focused and clicked.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers();
+        if ((mods & Qt::AltModifier) && !(mods & (Qt::ControlModifier | Qt::MetaModifier))) {
+            if (const std::optional<char> digit =
+                    digitRowKey(*key, QGuiApplication::platformName())) {
+                for (OptionButton *b : optMapa) {
+                    if (b->text().contains(u"&"_s + QChar::fromLatin1(*digit))) {
+                        b->setFocus(Qt::ShortcutFocusReason);
+                        b->animateClick();
+                        return true;
+                    }
+                }
+            }
+        }
+    }
+    if (watched == Label1 && event->type() == QEvent::Shortcut) {
+        // Alt+P selects the area text as a mnemonic does on Windows, also where it has the focus.
+        txtVymera_GotFocus();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress && isEnter()) {
         // Enter computes in the text box, and presses the focused button (which stays no
         // default button, so Enter elsewhere does nothing).
@@ -397,7 +427,7 @@ bool frmMezni_odchylka::eventFilter(QObject *watched, QEvent *event)
         std::unique_ptr<QMenu> menu(txtVymera->createStandardContextMenu());
         menu->addSeparator();
         QAction *copy =
-            menu->addAction(u"Kopírovat výsledky"_s, this, &frmMezni_odchylka::copyResults);
+            menu->addAction(u"Kopírovat vý&sledky"_s, this, &frmMezni_odchylka::copyResults);
         copy->setShortcut(copyResultsKeys);
         copy->setEnabled(!m_shownResults.isEmpty());
         menu->exec(static_cast<QContextMenuEvent *>(event)->globalPos());
