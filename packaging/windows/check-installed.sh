@@ -37,16 +37,26 @@ echo "mezni-odchylka.com 2500:"
 sed 's/^/  /' <<<"$got"
 
 # A Czech Excel table: Windows-1250, semicolons, CRLF, quotes, a line break in a field, a bad row.
-table="$out/excel-cs.csv"
+table="$out/výměry-čtvrť.csv" # a Czech file name, as Explorer shows it
 printf 'Parcela;V\xfdm\xecra [m2];Pozn\xe1mka\r\n"1/1";2500;"a;b ""c"""\r\n2;1\xa0234,5;"dv\xec\r\n\xf8\xe1dky"\r\n3;abc;\r\n\r\n4;900\r\n' >"$table"
 LC_ALL=C.UTF-8 "$linux" -s "$table" >"$out/excel-cs.linux.csv" 2>/dev/null || [ $? -eq 1 ]
-(cd "$(dirname "$table")" && wine "$dir/mezni-odchylka.com" -s excel-cs.csv -o excel-cs.windows.csv) ||
+(cd "$(dirname "$table")" && wine "$dir/mezni-odchylka.com" -s "$(basename "$table")" -o excel-cs.windows.csv) ||
     [ $? -eq 1 ] || fail "tabulka pod Windows neprošla"
-(cd "$(dirname "$table")" && wine "$dir/mezni-odchylka.com" -s excel-cs.csv >excel-cs.windows-stdout.csv) ||
+(cd "$(dirname "$table")" && wine "$dir/mezni-odchylka.com" -s "$(basename "$table")" >excel-cs.windows-stdout.csv) ||
     [ $? -eq 1 ] || fail "tabulka na standardní výstup pod Windows neprošla"
 cmp "$out/excel-cs.linux.csv" "$out/excel-cs.windows.csv"
 cmp "$out/excel-cs.linux.csv" "$out/excel-cs.windows-stdout.csv"
 echo "tabulka z českého Excelu: výstup pod Windows (-o i standardní výstup) je bajt po bajtu týž jako pod Linuxem ($(wc -c <"$out/excel-cs.linux.csv") B)"
+
+# The exit statuses scripts rely on.
+statuses=""
+for args in "abc" "-x" "2500"; do
+    status=0
+    (cd "$dir" && wine ./mezni-odchylka.com $args >/dev/full 2>/dev/null) || status=$?
+    statuses+="$args→$status "
+done
+[ "$statuses" = "abc→1 -x→2 2500→4 " ] || fail "návratové kódy: $statuses"
+echo "návratové kódy: chybná výměra 1, chybná volba 2, plný disk 4"
 
 # The installed window: type an area, press Enter, take a screenshot.
 shot="$out/okno-windows.png"
