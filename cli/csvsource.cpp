@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <QLocale>
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace mezni {
@@ -38,7 +39,12 @@ std::size_t sepLine(std::string_view head, bool eof, char &delimiter)
         ++end;
     if (end == 5 && !(end == head.size() && eof))
         return 0;
-    delimiter = head[4];
+    // A delimiter is a tab or a punctuation mark: a line end, a quote, a letter or a digit there
+    // would take the table apart.
+    const char c = head[4];
+    if (c != '\t' && !(std::ispunct(static_cast<unsigned char>(c)) && c != '"'))
+        return 0;
+    delimiter = c;
     return end;
 }
 
