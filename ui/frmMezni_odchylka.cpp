@@ -149,8 +149,8 @@ void frmMezni_odchylka::createControls()
     connectGroup(optZpusob, &frmMezni_odchylka::optZpusob_Click);
     connect(cmdVypocti, &QPushButton::clicked, this, &frmMezni_odchylka::cmdVypocti_Click);
     connect(txtVymera, &QLineEdit::textChanged, this, &frmMezni_odchylka::txtVymera_Change);
-    // Every control that takes the focus: Enter, the scale accelerators by key position, and
-    // Alt+P where the text box has the focus already.
+    // Key presses in every control that takes the focus (Enter, the scale accelerators by key
+    // position), and Alt+P at its label.
     for (QWidget *w : std::initializer_list<QWidget *>{txtVymera, cmdVypocti, Label1})
         w->installEventFilter(this);
     for (OptionButton *b : optMapa)
@@ -375,6 +375,20 @@ void frmMezni_odchylka::txtVymera_GotFocus()
     txtVymera->selectAll();
 }
 
+// Alt with the key where the layout has a scale's accelerator digit, also where it types a
+// letter there (the Czech layout's ě for 2), where Qt's mnemonics look for the digit only.
+OptionButton *frmMezni_odchylka::scaleAtKeyPosition(const QKeyEvent &key) const
+{
+    const Qt::KeyboardModifiers mods = key.modifiers();
+    if (!(mods & Qt::AltModifier) || (mods & (Qt::ControlModifier | Qt::MetaModifier)))
+        return nullptr; // AltGr is Ctrl+Alt on Windows: the characters it types stay
+    const std::optional<char> digit = digitRowKey(key, QGuiApplication::platformName());
+    for (OptionButton *b : optMapa)
+        if (digit && b->text().contains(u"&"_s + QChar::fromLatin1(*digit)))
+            return b;
+    return nullptr;
+}
+
 bool frmMezni_odchylka::eventFilter(QObject *watched, QEvent *event)
 {
     const auto isEnter = [event] {
@@ -382,21 +396,11 @@ bool frmMezni_odchylka::eventFilter(QObject *watched, QEvent *event)
         return key == Qt::Key_Return || key == Qt::Key_Enter;
     };
     if (event->type() == QEvent::KeyPress) {
-        // Alt with the key where the layout has the scale's digit, even where it types a letter
-        // there (the Czech layout's ě for 2): as a mnemonic, the button is focused and clicked.
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const Qt::KeyboardModifiers mods = key->modifiers();
-        if ((mods & Qt::AltModifier) && !(mods & (Qt::ControlModifier | Qt::MetaModifier))) {
-            if (const std::optional<char> digit =
-                    digitRowKey(*key, QGuiApplication::platformName())) {
-                for (OptionButton *b : optMapa) {
-                    if (b->text().contains(u"&"_s + QChar::fromLatin1(*digit))) {
-                        b->setFocus(Qt::ShortcutFocusReason);
-                        b->animateClick();
-                        return true;
-                    }
-                }
-            }
+        if (OptionButton *scale = scaleAtKeyPosition(*static_cast<QKeyEvent *>(event))) {
+            // As a mnemonic does: the button is focused and clicked.
+            scale->setFocus(Qt::ShortcutFocusReason);
+            scale->animateClick();
+            return true;
         }
     }
     if (watched == Label1 && event->type() == QEvent::Shortcut) {

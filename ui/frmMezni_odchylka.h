@@ -14,6 +14,7 @@
 #include <array>
 
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -76,6 +77,7 @@ private:
     void txtVymera_Change();
     void txtVymera_GotFocus();
     void copyResults();
+    OptionButton *scaleAtKeyPosition(const QKeyEvent &key) const;
     void describeResults(const QString &sentence);
     void apply(const Outcome &outcome);
     void connectGroup(const auto &group, void (frmMezni_odchylka::*click)());
