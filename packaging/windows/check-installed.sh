@@ -85,3 +85,25 @@ wineserver -w || true
 [ ! -e "$shortcut" ] || fail "po odinstalaci zůstal zástupce"
 ! wine reg query "$key" >/dev/null 2>&1 || fail "po odinstalaci zůstal záznam v seznamu programů"
 echo "odinstalováno: složka, zástupce i záznam jsou pryč"
+
+# For all users, as an IT department installs it (Wine's user counts as an administrator).
+export WINEPREFIX="$out/wine-installed-all"
+rm -rf "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1
+wine "$setup" /S /AllUsers
+programs=$(winepath -u "$(wine cmd /c 'echo %ProgramFiles%' | tr -d '\r')")
+common=$(winepath -u "$(wine cmd /c 'echo %ProgramData%' | tr -d '\r')")
+dir="$programs/mezni-odchylka"
+shortcut="$common/Microsoft/Windows/Start Menu/Programs/Výpočet mezní odchylky.lnk"
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\cz.zememerici.MezniOdchylka'
+[ -f "$dir/mezni-odchylka.com" ] && [ -f "$shortcut" ] && wine reg query "$key" >/dev/null 2>&1 ||
+    fail "instalace pro všechny uživatele neprošla"
+wine "$dir/uninstall.exe" /S /AllUsers
+for _ in $(seq 30); do
+    [ -e "$dir" ] || break
+    sleep 1
+done
+wineserver -w || true
+[ ! -e "$dir" ] && [ ! -e "$shortcut" ] && ! wine reg query "$key" >/dev/null 2>&1 ||
+    fail "odinstalace pro všechny uživatele nechala něco po sobě"
+echo "pro všechny uživatele (/AllUsers): nainstalováno do $(winepath -w "$dir") a zase odinstalováno"
