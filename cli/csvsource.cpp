@@ -1,7 +1,6 @@
 #include "csvsource.h"
 
 #include "tabletexts.h"
-#include "windows1250.h"
 
 #include <QIODevice>
 #include <QLocale>
@@ -363,16 +362,12 @@ CsvSource::~CsvSource()
 
 QString CsvSource::decode(std::string_view bytes) const
 {
-    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
-    return m_format.encoding == TableEncoding::Utf8 ? QString::fromUtf8(view)
-                                                    : windows1250::decode(view);
+    return decodeTable(bytes, m_format.encoding);
 }
 
 std::string CsvSource::encode(const QString &text) const
 {
-    const QByteArray bytes =
-        m_format.encoding == TableEncoding::Utf8 ? text.toUtf8() : windows1250::encode(text);
-    return bytes.toStdString();
+    return encodeTable(text, m_format.encoding);
 }
 
 QString CsvSource::open(std::size_t keepRecords)

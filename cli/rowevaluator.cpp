@@ -4,7 +4,6 @@
 #include "tabletexts.h"
 
 #include <QLocale>
-#include <QStringDecoder>
 #include <charconv>
 #include <string>
 #include <variant>
@@ -15,11 +14,7 @@ namespace {
 
 QString decoded(std::string_view bytes, TableEncoding encoding)
 {
-    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
-    if (encoding == TableEncoding::Utf8)
-        return QString::fromUtf8(view).trimmed();
-    QStringDecoder decoder("windows-1250");
-    return QString(decoder.decode(view)).trimmed();
+    return decodeTable(bytes, encoding).trimmed();
 }
 
 bool blank(std::string_view s)

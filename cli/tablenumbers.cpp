@@ -1,5 +1,7 @@
 #include "tablenumbers.h"
 
+#include "windows1250.h"
+
 #include <QLocale>
 #include <charconv>
 #include <cmath>
@@ -131,6 +133,19 @@ NumberReadings readNumber(std::string_view field, TableEncoding encoding)
 {
     const std::string symbols = symbolsOf(field, encoding);
     return {parse(symbols, ',', Space), parse(symbols, '.', ',')};
+}
+
+QString decodeTable(std::string_view bytes, TableEncoding encoding)
+{
+    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    return encoding == TableEncoding::Utf8 ? QString::fromUtf8(view) : windows1250::decode(view);
+}
+
+std::string encodeTable(const QString &text, TableEncoding encoding)
+{
+    const QByteArray bytes =
+        encoding == TableEncoding::Utf8 ? text.toUtf8() : windows1250::encode(text);
+    return bytes.toStdString();
 }
 
 DecimalMark decimalMarkOf(const QLocale &locale)

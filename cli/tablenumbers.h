@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <optional>
+#include <string>
 #include <string_view>
 
 class QLocale;
@@ -8,6 +10,10 @@ class QLocale;
 namespace mezni {
 
 enum class TableEncoding { Utf8, Windows1250 };
+
+// Text of the table in its encoding, and back (what Windows-1250 lacks becomes '?').
+QString decodeTable(std::string_view bytes, TableEncoding encoding);
+std::string encodeTable(const QString &text, TableEncoding encoding);
 
 // The decimal separator of a whole table. A comma table groups digits with spaces (plain,
 // no-break or narrow no-break), a point table with commas, each in groups of three as the window

@@ -273,6 +273,17 @@ void TestCommandLine::tables_data()
            "\"0,5\",\"7,3\",\n3,25 00,,,,," +
                utf8(u"Výměra musí být číslo"_s) + "\n"
         << 1 << u"(řádek 4)"_s;
+    QTest::newRow("Windows-1250: a value quoted in its reason stays in the table's encoding")
+        << QStringList{u"-s"_s, u"-"_s, u"--desetinna"_s, u"tecka"_s} << czech
+        << "P;V\xFDm\xECra\r\n1;1\xA0"
+           "234,5\r\n"_ba
+        << "P;V\xFDm\xECra;Mezn\xED odchylka;Dvojn\xE1sobek mezn\xED odchylky;MIN;MAX;Chyba\r\n"
+           "1;1\xA0"
+           "234,5;;;;;V\xFDm\xECra \x84"
+           "1\xA0"
+           "234,5\x93 je zaps\xE1na s desetinnou "
+           "\xE8\xE1rkou, tabulka m\xE1 desetinnou te\xE8ku (volba --desetinna)\r\n"_ba
+        << 1 << u"(řádek 2)"_s;
     QTest::newRow("a value two conventions read differently, and nothing settles it")
         << fromStdin << english << "P,V\xC3\xBDm\xC4\x9Bra\n1,\"2,500\"\n"_ba
         << "P,V\xC3\xBDm\xC4\x9Bra,Mezn\xC3\xAD odchylka,Dvojn\xC3\xA1sobek mezn\xC3\xAD "
