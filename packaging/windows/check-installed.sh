@@ -61,7 +61,7 @@ echo "návratové kódy: chybná výměra 1, chybná volba 2, plný disk 4"
 # The installed window: type an area, press Enter, take a screenshot.
 shot="$out/okno-windows.png"
 (cd "$dir" && wine explorer /desktop=okno,800x600 ./mezni-odchylka.exe) &
-for _ in $(seq 30); do
+for _ in $(seq 60); do
     xdotool search --name 'Výpočet mezní odchylky' >/dev/null 2>&1 && break
     sleep 1
 done
@@ -76,7 +76,7 @@ echo "snímek okna: $shot"
 
 wine "$dir/uninstall.exe" /S
 # The uninstaller copies itself away and returns at once: wait for it to finish.
-for _ in $(seq 30); do
+for _ in $(seq 60); do
     [ -e "$dir" ] || break
     sleep 1
 done
@@ -99,7 +99,7 @@ key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\cz.zememerici.Mezn
 [ -f "$dir/mezni-odchylka.com" ] && [ -f "$shortcut" ] && wine reg query "$key" >/dev/null 2>&1 ||
     fail "instalace pro všechny uživatele neprošla"
 wine "$dir/uninstall.exe" /S /AllUsers
-for _ in $(seq 30); do
+for _ in $(seq 60); do
     [ -e "$dir" ] || break
     sleep 1
 done
