@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 namespace mezni {
 
@@ -179,7 +180,6 @@ public:
         m_pos -= count;
         m_crAt -= m_crPending ? count : 0;
     }
-    std::size_t pos() const { return m_pos; }
     std::size_t settled() const { return m_crPending ? m_crAt : m_pos; }
     qint64 rowsEnded() const { return m_row - 1; }
 
@@ -351,13 +351,20 @@ template<typename End> bool CsvSource::Scanner::finish(std::string_view data, En
 }
 
 CsvSource::CsvSource(QIODevice &in, const Options &options, const QLocale &locale)
-    : m_in(in), m_options(options), m_locale(locale), m_utf8(new Utf8Check)
+    : m_in(in), m_options(options), m_locale(locale), m_utf8(std::make_unique<Utf8Check>())
 {
 }
 
-CsvSource::~CsvSource()
+CsvSource::~CsvSource() = default;
+
+// Appends the next chunk of the input to the buffer; false at its end.
+bool CsvSource::readChunk()
 {
-    delete m_utf8;
+    const std::size_t old = m_buffer.size();
+    m_buffer.resize(old + std::size_t(chunkSize));
+    const qint64 got = m_in.read(m_buffer.data() + old, chunkSize);
+    m_buffer.resize(old + std::size_t(std::max<qint64>(got, 0)));
+    return got > 0;
 }
 
 QString CsvSource::decode(std::string_view bytes) const
@@ -372,13 +379,8 @@ std::string CsvSource::encode(const QString &text) const
 
 QString CsvSource::open(std::size_t keepRecords)
 {
-    while (qint64(m_buffer.size()) < lookahead && !m_eof) {
-        const std::size_t old = m_buffer.size();
-        m_buffer.resize(old + std::size_t(chunkSize));
-        const qint64 got = m_in.read(m_buffer.data() + old, chunkSize);
-        m_buffer.resize(old + std::size_t(std::max<qint64>(got, 0)));
-        m_eof = got <= 0;
-    }
+    while (qint64(m_buffer.size()) < lookahead && !m_eof)
+        m_eof = !readChunk();
     std::string_view head = m_buffer;
     if (startsWith(head, "\xFF\xFE") || startsWith(head, "\xFE\xFF"))
         return tabletexts::utf16();
@@ -445,7 +447,11 @@ QString CsvSource::open(std::size_t keepRecords)
         return tabletexts::empty();
     if (!complete)
         return tabletexts::firstRowTooLong();
+    return {};
+}
 
+qint64 CsvSource::headRecords() const
+{
     Scanner counter(m_format.delimiter, {-1, -1}, false);
     counter.restart(m_start);
     const auto count = [](std::size_t, std::size_t) {
@@ -454,8 +460,7 @@ QString CsvSource::open(std::size_t keepRecords)
     counter.scan(m_buffer, count);
     if (m_eof)
         counter.finish(m_buffer, count);
-    m_headRecords = counter.rowsEnded();
-    return {};
+    return counter.rowsEnded();
 }
 
 void CsvSource::capture(int first, int second)
@@ -482,7 +487,6 @@ bool CsvSource::run(RecordHandler &handler, TableOutput &out)
     scanner.restart(m_start);
     std::size_t emitFrom = m_start;
     qint64 consumed = 0; // bytes erased from the front of the buffer
-    bool ok = true;
     const auto end = [&](std::size_t begin, std::size_t terminatorEnd) {
         const qint64 recordEnd = consumed + qint64(terminatorEnd);
         if (m_checkEncoding) {
@@ -492,11 +496,11 @@ bool CsvSource::run(RecordHandler &handler, TableOutput &out)
                 m_utf8->firstNonAscii < recordEnd)
                 m_nonAsciiRow = scanner.record().row;
         }
-        ok = out.passThrough(std::string_view(m_buffer).substr(emitFrom, begin - emitFrom)) &&
-             handler.record(scanner.record()) &&
-             out.passThrough(std::string_view(m_buffer).substr(begin, terminatorEnd - begin));
-        emitFrom = terminatorEnd;
-        return ok;
+        const std::string_view buffer = m_buffer;
+        const std::size_t from = std::exchange(emitFrom, terminatorEnd);
+        return out.passThrough(buffer.substr(from, begin - from)) &&
+               handler.record(scanner.record()) &&
+               out.passThrough(buffer.substr(begin, terminatorEnd - begin));
     };
     bool eof = m_eof;
     for (;;) {
@@ -513,16 +517,11 @@ bool CsvSource::run(RecordHandler &handler, TableOutput &out)
         if (eof)
             break;
         const std::size_t old = m_buffer.size();
-        m_buffer.resize(old + std::size_t(chunkSize));
-        const qint64 got = m_in.read(m_buffer.data() + old, chunkSize);
-        m_buffer.resize(old + std::size_t(std::max<qint64>(got, 0)));
-        if (got <= 0) {
-            eof = true;
-            if (m_checkEncoding)
-                m_utf8->finish();
-        } else if (m_checkEncoding) {
+        eof = !readChunk();
+        if (m_checkEncoding && eof)
+            m_utf8->finish();
+        else if (m_checkEncoding)
             m_utf8->feed(std::string_view(m_buffer).substr(old), consumed + qint64(old));
-        }
     }
     if (!scanner.finish(m_buffer, end))
         return false;

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QtGlobal>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -88,8 +89,9 @@ public:
         bool blank;
     };
     const std::vector<Head> &head() const { return m_head; }
-    // Records complete within the look-ahead (all of them where the table is shorter).
-    qint64 headRecords() const { return m_headRecords; }
+    // Records complete within the look-ahead (all of them where the table is shorter); counted
+    // when asked, for the one message that names it.
+    qint64 headRecords() const;
 
     // The columns (0-based, -1: none) whose bytes each record carries.
     void capture(int first, int second);
@@ -109,6 +111,8 @@ private:
     class Scanner;
     class Utf8Check;
 
+    bool readChunk();
+
     QIODevice &m_in;
     Options m_options;
     const QLocale &m_locale;
@@ -117,9 +121,8 @@ private:
     bool m_eof = false;
     std::size_t m_start = 0; // after the byte-order mark and the "sep=" line
     std::vector<Head> m_head;
-    qint64 m_headRecords = 0;
     std::array<int, 2> m_columns{-1, -1};
-    Utf8Check *m_utf8 = nullptr;
+    std::unique_ptr<Utf8Check> m_utf8;
     bool m_checkEncoding = false; // a stream decided from its look-ahead
     bool m_decidedOnAscii = false;
     qint64 m_invalidRow = 0, m_nonAsciiRow = 0;

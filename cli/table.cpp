@@ -41,7 +41,7 @@ QString otherUnit(const QString &header)
     QString last;
     for (auto it = word.globalMatch(text); it.hasNext();)
         last = it.next().captured();
-    if (!foldedKey(last).startsWith(u"vymera"_s))
+    if (!isAreaHeader(last))
         candidates += last;
     for (const QString &candidate : candidates)
         if (others.contains(foldedKey(candidate)))
