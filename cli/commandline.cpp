@@ -78,6 +78,18 @@ public:
         m_buffer.clear();
         return true;
     }
+    // Everything written; an output file replaces the named one only now.
+    bool finish()
+    {
+        if (!flush())
+            return false;
+        auto *file = qobject_cast<QSaveFile *>(&m_device);
+        if (file && !file->commit()) {
+            m_error = file->errorString();
+            return false;
+        }
+        return true;
+    }
     // The message for a failed output, or nothing.
     QString failure() const
     {
@@ -398,11 +410,8 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
     }
     Output output(*target, targetName);
     const auto finished = [&](int status) {
-        if (!output.flush() || (target == &saved && !saved.commit())) {
-            write(err, (output.failure().isEmpty() ? u"%1: výstup nelze zapsat (%2): %3"_s.arg(
-                                                         program, targetName, saved.errorString())
-                                                   : output.failure()) +
-                           u'\n');
+        if (!output.finish()) {
+            write(err, output.failure() + u'\n');
             return int(OutputFailed);
         }
         return status;

@@ -15,10 +15,8 @@ CsvSink::CsvSink(TableOutput &out, const CsvSource &source, DecimalMark mark, bo
     if (verdict)
         names += u"V mezích"_s;
     names += u"Chyba"_s;
-    m_cells.clear();
     for (const QString &name : names)
-        addField(source.encode(name));
-    m_header.swap(m_cells);
+        addField(m_header, source.encode(name));
     m_yes = source.encode(u"ano"_s);
     m_no = source.encode(u"ne"_s);
 }
@@ -30,20 +28,20 @@ void CsvSink::pad(int fields)
 }
 
 // The delimiter, then the field, quoted where it holds a delimiter, a quote or a line break.
-void CsvSink::addField(const std::string &encoded)
+void CsvSink::addField(std::string &out, const std::string &encoded) const
 {
-    m_cells += m_delimiter;
+    out += m_delimiter;
     if (encoded.find_first_of(std::string{m_delimiter, '"', '\r', '\n'}) == std::string::npos) {
-        m_cells += encoded;
+        out += encoded;
         return;
     }
-    m_cells += '"';
+    out += '"';
     for (const char c : encoded) {
         if (c == '"')
-            m_cells += '"';
-        m_cells += c;
+            out += '"';
+        out += c;
     }
-    m_cells += '"';
+    out += '"';
 }
 
 bool CsvSink::header(int fields)
@@ -59,7 +57,7 @@ bool CsvSink::row(int fields, const RowCells &cells)
     m_cells.clear();
     if (fields > m_width) {
         // Any cell would stand under another header: only the reason, after the row's own fields.
-        addField(m_source.encode(cells.error));
+        addField(m_cells, m_source.encode(cells.error));
         return m_out.appended(m_cells);
     }
     pad(fields);
@@ -88,7 +86,7 @@ bool CsvSink::row(int fields, const RowCells &cells)
     if (cells.error.isEmpty())
         m_cells += m_delimiter;
     else
-        addField(m_source.encode(cells.error));
+        addField(m_cells, m_source.encode(cells.error));
     return m_out.appended(m_cells);
 }
 

@@ -20,7 +20,7 @@ public:
 
 private:
     void pad(int fields);
-    void addField(const std::string &encoded);
+    void addField(std::string &out, const std::string &encoded) const;
 
     TableOutput &m_out;
     const CsvSource &m_source;
