@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "controls.h"
 #include "frmMezni_odchylka.h"
 #include "messageboxes.h"
 #include "standardstreams.h"
@@ -145,8 +146,7 @@ int explainCommandLine(int argc, char *argv[])
         text += QStringLiteral("\n\nNápovědu vypíše „mezni-odchylka --help“.");
     }
     mezni::QtMessageBoxes boxes;
-    boxes.show(nullptr, mezni::MessageIcon::Information, QStringLiteral("Výpočet mezní odchylky"),
-               text);
+    boxes.show(nullptr, mezni::MessageIcon::Information, mezni::windowCaption.toString(), text);
     return mezni::UsageError;
 }
 

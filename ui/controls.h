@@ -78,6 +78,7 @@ struct ControlSpec
     constexpr QStringView name() const { return nameOf(slot); }
 };
 
+inline constexpr QStringView windowCaption = u"Výpočet mezní odchylky";
 inline constexpr Twips windowClientTwips{0, 0, 5010, 4440};
 
 // In creation order.

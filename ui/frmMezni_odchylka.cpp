@@ -72,7 +72,7 @@ frmMezni_odchylka::frmMezni_odchylka(MessageBoxes &messageBoxes, const QLocale &
       m_messageBoxes(messageBoxes), m_numbers(locale)
 {
     setObjectName(u"frmMezni_odchylka"_s);
-    setWindowTitle(u"Výpočet mezní odchylky"_s);
+    setWindowTitle(windowCaption.toString());
     setWindowIcon(appIcon());
     createControls();
     placeControls();
