@@ -14,6 +14,14 @@ export WINEPREFIX="$out/wine-installed" WINEDEBUG=-all
 rm -rf "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 fail() { echo "CHYBA: $*" >&2; exit 1; }
+# The uninstaller copies itself away and returns at once: wait (a minute at most) for it to finish.
+uninstalled() {
+    for _ in $(seq 60); do
+        [ -e "$1" ] || break
+        sleep 1
+    done
+    wineserver -w || true
+}
 
 wine "$setup" /S
 appdata=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")
@@ -75,12 +83,7 @@ wait || true
 echo "snímek okna: $shot"
 
 wine "$dir/uninstall.exe" /S
-# The uninstaller copies itself away and returns at once: wait for it to finish.
-for _ in $(seq 60); do
-    [ -e "$dir" ] || break
-    sleep 1
-done
-wineserver -w || true
+uninstalled "$dir"
 [ ! -e "$dir" ] || fail "po odinstalaci zůstalo: $(find "$dir" | head -5)"
 [ ! -e "$shortcut" ] || fail "po odinstalaci zůstal zástupce"
 ! wine reg query "$key" >/dev/null 2>&1 || fail "po odinstalaci zůstal záznam v seznamu programů"
@@ -99,11 +102,7 @@ key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\cz.zememerici.Mezn
 [ -f "$dir/mezni-odchylka.com" ] && [ -f "$shortcut" ] && wine reg query "$key" >/dev/null 2>&1 ||
     fail "instalace pro všechny uživatele neprošla"
 wine "$dir/uninstall.exe" /S /AllUsers
-for _ in $(seq 60); do
-    [ -e "$dir" ] || break
-    sleep 1
-done
-wineserver -w || true
+uninstalled "$dir"
 [ ! -e "$dir" ] && [ ! -e "$shortcut" ] && ! wine reg query "$key" >/dev/null 2>&1 ||
     fail "odinstalace pro všechny uživatele nechala něco po sobě"
 echo "pro všechny uživatele (/AllUsers): nainstalováno do $(winepath -w "$dir") a zase odinstalováno"
