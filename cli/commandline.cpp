@@ -4,6 +4,7 @@
 #include "files.h"
 #include "numbers.h"
 #include "resulttexts.h"
+#include "standardstreams.h"
 #include "table.h"
 #include "tabletexts.h"
 
@@ -33,6 +34,13 @@ void write(QIODevice &device, const QString &text)
 QString plain(const QString &text)
 {
     return foldedKey(text, u":-");
+}
+
+// A file name as the user can type it back: quoted where a shell would split it.
+QString shellWord(const QString &name)
+{
+    static const QRegularExpression plainWord(u"^[\\w./:\\\\+,=@%-]+$"_s);
+    return plainWord.match(name).hasMatch() ? name : u'"' + name + u'"';
 }
 
 // "-100", "-2500,5" or "−0.5" is an area, not an option.
@@ -149,13 +157,18 @@ qint32 mapCode(const QString &value, Usage &usage)
 std::optional<char> delimiterNamed(const QString &value, Usage &usage)
 {
     const QString v = plain(value);
-    if (value == u";" || v == u"strednik")
+    if (v == u"strednik")
         return ';';
-    if (value == u"," || v == u"carka")
+    if (v == u"carka")
         return ',';
-    if (value == u"\t" || value == u"\\t" || v == u"tabulator" || v == u"tab")
+    if (value == u"\\t" || v == u"tabulator" || v == u"tab")
         return '\t';
-    usage.error = u"Neznámý oddělovač „%1“: zadejte strednik, carka nebo tabulator."_s.arg(value);
+    // Any other single character a spreadsheet lets the user choose: "|", ":", "/".
+    if (value.size() == 1 && value[0].unicode() < 0x80 && isDelimiter(char(value[0].unicode())))
+        return char(value[0].unicode());
+    usage.error =
+        u"Neznámý oddělovač %1: zadejte strednik, carka, tabulator nebo jeden znak "
+        "ASCII, který není uvozovka, písmeno, číslice ani mezera."_s.arg(tabletexts::quoted(value));
     return std::nullopt;
 }
 
@@ -206,7 +219,13 @@ QString examples()
            "                                          tabulka s posouzením nové výměry\n"
            "\nNávratový kód: 0 vše spočteno, 1 některou výměru nebo řádek nešlo spočítat,\n"
            "2 chybné volání (volba, hodnota, soubor, sloupec; tehdy se nic nevypíše),\n"
-           "3 okno nelze otevřít (bez argumentů a bez displeje), 4 výstup nelze zapsat.\n"_s;
+           "3 okno nelze otevřít (bez argumentů a bez displeje), 4 výstup nelze zapsat\n"
+#ifdef Q_OS_WIN
+           "(plný disk, zavřený výstup, roura, jejíž čtenář skončil).\n"_s;
+#else
+           "(plný disk, zavřený výstup; roura, jejíž čtenář skončil, jen kde je signál\n"
+           "SIGPIPE ignorován, jinak program ukončí systém jako jiné nástroje: kód 141).\n"_s;
+#endif
 }
 
 int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, Output &out, QIODevice &err,
@@ -218,9 +237,12 @@ int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, Output &o
     for (const QString &area : areas) {
         const Evaluation e = evaluateText(area.trimmed(), zpusob, mapa, numbers);
         if (e.kind != Evaluation::Kind::Results) {
-            const QString message =
-                e.kind == Evaluation::Kind::Nothing ? u"Chybí výměra"_s : e.message;
-            write(err, u"%1: „%2“: %3\n"_s.arg(program, area, message));
+            QString message = e.kind == Evaluation::Kind::Nothing ? u"Chybí výměra"_s : e.message;
+            // A table given without -s.
+            if (e.message == messages::notNumber() && QFileInfo(area).isFile())
+                message += u". %1 je soubor: tabulku spočítá %2 -s %3"_s.arg(
+                    tabletexts::quoted(area), program, shellWord(area));
+            write(err, u"%1: %2: %3\n"_s.arg(program, tabletexts::quoted(area), message));
             status = SomeFailed;
             continue;
         }
@@ -250,8 +272,13 @@ int computeTable(const QString &path, const TableOptions &options, QIODevice &in
     }
     // As cat does: writing into the table being read would never end.
     if (sameFile(*source, outDevice)) {
-        write(err, u"%1: výstup je sama čtená tabulka: výsledky zapište do jiného souboru.\n"_s.arg(
-                       program));
+        QString text =
+            u"%1: výstup je sama čtená tabulka: výsledky zapište do jiného souboru."_s.arg(program);
+        // "> table" has emptied the file before the program ever ran.
+        if (source->size() == 0)
+            text += u" Tabulku už vyprázdnil shell, když výstup přesměroval (>) do ní: obnovte ji "
+                    "(např. ze zálohy) a výsledky přesměrujte do jiného souboru."_s;
+        write(err, text + u'\n');
         return UsageError;
     }
     const TableResult result = processTable(*source, out, options, locale);
@@ -316,8 +343,10 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
     const QCommandLineOption bezHlavicky(u"bez-hlavicky"_s,
                                          u"První řádek tabulky jsou data, ne názvy sloupců."_s);
     const QCommandLineOption oddelovac(
-        u"oddelovac"_s, u"Oddělovač polí tabulky místo zjištěného z prvního řádku."_s,
-        u"strednik|carka|tabulator"_s);
+        u"oddelovac"_s,
+        u"Oddělovač polí tabulky místo zjištěného z prvního řádku: strednik, carka, tabulator "
+        "nebo jiný znak (např. '|')."_s,
+        u"strednik|carka|tabulator|znak"_s);
     const QCommandLineOption kodovani(
         u"kodovani"_s,
         u"Kódování tabulky místo zjištěného (značka BOM, platné UTF-8, jinak Windows-1250)."_s,
@@ -335,7 +364,7 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
     const QCommandLineOption vystup(
         {u"o"_s, u"vystup"_s},
         u"Výsledky zapíše do souboru místo na standardní výstup (soubor se nahradí až "
-        "po úspěšném zápisu)."_s,
+        "po úspěšném zápisu); „-“ je standardní výstup."_s,
         u"soubor"_s);
     const QList<QCommandLineOption> all{help,      version,       zpusob,      mapa,      soubor,
                                         sloupec,   porovnat,      bezHlavicky, oddelovac, kodovani,
@@ -387,26 +416,32 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
             return usageError(u"Volba --%1 je zadána víckrát: program zpracuje jedno zadání "
                               "najednou."_s.arg(o.names().constLast()));
 
-    // Standard output, or the file that replaces the named one once everything is written.
-    QSaveFile saved(parser.value(vystup));
+    // Standard output ("-o -" too), or the file that replaces the named one once everything is
+    // written; a device or a pipe ("-o /dev/stdout") is written as it is.
+    const QString outPath = parser.value(vystup);
+    QSaveFile saved(outPath);
+    QFile direct(outPath);
     QIODevice *target = &out;
     QString targetName = u"standardní výstup"_s;
-    if (parser.isSet(vystup)) {
+    if (parser.isSet(vystup) && outPath != u"-" && !sameFile(out, outPath)) {
         if (parser.isSet(soubor)) {
             QFile named(parser.value(soubor));
             QIODevice &read = parser.value(soubor) == u"-" ? in : named;
-            if ((&read == &in || named.open(QIODevice::ReadOnly)) &&
-                sameFile(read, parser.value(vystup)))
+            if ((&read == &in || named.open(QIODevice::ReadOnly)) && sameFile(read, outPath))
                 return usageError(u"Výstupní soubor je sama čtená tabulka: výsledky zapište do "
                                   "jiného souboru."_s);
         }
-        if (!saved.open(QIODevice::WriteOnly)) {
-            write(err, u"%1: soubor „%2“ nelze vytvořit: %3\n"_s.arg(program, parser.value(vystup),
-                                                                     saved.errorString()));
+        const QFileInfo info(outPath);
+        QFileDevice &file = info.exists() && !info.isFile() && !info.isDir()
+                                ? static_cast<QFileDevice &>(direct)
+                                : static_cast<QFileDevice &>(saved);
+        if (!file.open(QIODevice::WriteOnly)) {
+            write(err, u"%1: soubor %2 nelze vytvořit: %3\n"_s.arg(
+                           program, tabletexts::quoted(outPath), file.errorString()));
             return UsageError;
         }
-        target = &saved;
-        targetName = tabletexts::quoted(parser.value(vystup));
+        target = &file;
+        targetName = tabletexts::quoted(outPath);
     }
     Output output(*target, targetName);
     const auto finished = [&](int status) {
@@ -456,6 +491,9 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
     }
     if (!areas.isEmpty())
         return usageError(u"Zadejte buď výměry, nebo tabulku (--soubor), ne obojí."_s);
+    // Added texts a terminal can show where the table's bytes leave the encoding open.
+    if (isTerminal(*target))
+        table.asciiText = TableEncoding::Utf8;
     table.areaColumn = parser.value(sloupec);
     table.compareColumn = parser.value(porovnat);
     table.noHeader = parser.isSet(bezHlavicky);

@@ -17,8 +17,10 @@ constexpr qint64 chunkSize = 1 << 16;
 // Read before anything is written: enough to see the encoding, the header and what the values
 // settle.
 constexpr qint64 lookahead = 1 << 20;
-// A field this long is kept only up to here: no number is that long.
+// A captured field is kept only up to here: no number is that long, and a longer one is none.
 constexpr std::size_t fieldLimit = 4096;
+// What a captured field longer than that holds instead: no number.
+constexpr std::string_view tooLong = "\x7F";
 
 const std::string_view utf8Bom = "\xEF\xBB\xBF";
 
@@ -39,16 +41,15 @@ std::size_t sepLine(std::string_view head, bool eof, char &delimiter)
         ++end;
     if (end == 5 && !(end == head.size() && eof))
         return 0;
-    // A delimiter is a tab or a punctuation mark: a line end, a quote, a letter or a digit there
-    // would take the table apart.
     const char c = head[4];
-    if (c != '\t' && !(std::ispunct(static_cast<unsigned char>(c)) && c != '"'))
+    if (!isDelimiter(c))
         return 0;
     delimiter = c;
     return end;
 }
 
-char detectDelimiter(std::string_view bytes, const QLocale &locale)
+// The delimiter the first line shows, if it shows one.
+std::optional<char> detectDelimiter(std::string_view bytes)
 {
     int semicolons = 0, commas = 0, tabs = 0;
     bool quoted = false;
@@ -63,14 +64,57 @@ char detectDelimiter(std::string_view bytes, const QLocale &locale)
         commas += c == ',';
         tabs += c == '\t';
     }
-    if (semicolons == 0 && commas == 0 && tabs == 0) // one column: as the user's spreadsheet would
-        return decimalMarkOf(locale) == DecimalMark::Comma ? ';' : ',';
+    if (semicolons == 0 && commas == 0 && tabs == 0)
+        return std::nullopt;
     if (semicolons >= commas && semicolons >= tabs)
         return ';';
     return tabs >= commas ? '\t' : ',';
 }
 
+// What the first bytes say a file is where it is no text table.
+std::optional<NotText> notTextKind(std::string_view head)
+{
+    if (startsWith(head, "PK\x03\x04") || startsWith(head, "PK\x05\x06")) {
+        // The first entry of an OpenDocument file is its uncompressed mimetype; an Office Open
+        // XML file names its parts in the local headers.
+        const std::string_view start = head.substr(0, 4096);
+        if (start.find("application/vnd.oasis.opendocument.spreadsheet") != start.npos)
+            return NotText::Ods;
+        if (start.find("[Content_Types].xml") != start.npos || start.find("xl/") != start.npos)
+            return NotText::Xlsx;
+        return NotText::Zip;
+    }
+    if (startsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        return NotText::Xls;
+    if (startsWith(head, "&H"))
+        return NotText::Vfk;
+    // Text has no NUL bytes; UTF-16 has them at every other byte where it writes ASCII.
+    const std::string_view sample = head.substr(0, 1 << 16);
+    std::size_t nuls[2] = {0, 0}, controls = 0;
+    for (std::size_t i = 0; i < sample.size(); ++i) {
+        const auto c = static_cast<unsigned char>(sample[i]);
+        if (c == 0)
+            ++nuls[i % 2];
+        else if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1A)
+            ++controls;
+    }
+    const std::size_t pairs = sample.size() / 2;
+    if (pairs > 0 && (nuls[0] + nuls[1]) > 0 && std::max(nuls[0], nuls[1]) * 10 >= pairs * 3 &&
+        std::min(nuls[0], nuls[1]) * 20 < pairs)
+        return NotText::Utf16;
+    if (nuls[0] + nuls[1] > 0 || (controls >= 8 && controls * 10 > sample.size()))
+        return NotText::Binary;
+    return std::nullopt;
+}
+
 } // namespace
+
+bool isDelimiter(char c)
+{
+    // A line end, a quote, a letter, a digit or a space there would take the table apart.
+    const auto u = static_cast<unsigned char>(c);
+    return c == '\t' || (u > 0x20 && u < 0x7F && c != '"' && !std::isalnum(u));
+}
 
 // Well-formed UTF-8 as the Unicode standard defines it, fed in pieces; remembers where the first
 // byte beyond ASCII and the first ill-formed sequence start (absolute offsets).
@@ -189,20 +233,25 @@ private:
     void capture(const char *bytes, std::size_t count)
     {
         if (m_captureAll) {
-            std::string &field = m_all.back();
-            field.append(bytes, std::min(count, fieldLimit - std::min(fieldLimit, field.size())));
+            // The look-ahead bounds these: headers and hints are kept whole.
+            m_all.back().append(bytes, count);
             return;
         }
         const int slot = m_field == m_columns[0] ? 0 : m_field == m_columns[1] ? 1 : -1;
-        if (slot >= 0 && m_bytes[slot].size() < fieldLimit)
-            m_bytes[slot].append(bytes, std::min(count, fieldLimit - m_bytes[slot].size()));
+        if (slot < 0)
+            return;
+        std::string &field = m_bytes[slot];
+        if (field.size() + count <= fieldLimit)
+            field.append(bytes, count);
+        else
+            field = tooLong;
     }
     void nextField()
     {
         ++m_field;
         m_mode = Mode::FieldStart;
         m_record.empty = false;
-        if (m_captureAll && m_all.size() < fieldLimit)
+        if (m_captureAll)
             m_all.emplace_back();
     }
     template<typename End> bool endRecord(std::size_t begin, std::size_t endAt, End &&end)
@@ -388,13 +437,20 @@ QString CsvSource::open(std::size_t keepRecords)
         m_format.bom = utf8Bom;
         head.remove_prefix(utf8Bom.size());
     }
+    // Before anything is written: a file that is no text table is named for what it is.
+    if (const std::optional<NotText> kind = notTextKind(head))
+        return tabletexts::notText(*kind);
     char sepDelimiter = 0;
     const std::size_t sep = sepLine(head, m_eof, sepDelimiter);
     m_format.hasSepLine = sep > 0;
     m_start = m_format.bom.size() + sep;
     head.remove_prefix(sep);
-    m_format.delimiter =
-        m_options.delimiter.value_or(sep > 0 ? sepDelimiter : detectDelimiter(head, m_locale));
+    const std::optional<char> shown = m_options.delimiter ? m_options.delimiter
+                                      : sep > 0           ? std::optional<char>(sepDelimiter)
+                                                          : detectDelimiter(head);
+    // A table of one column, as the user's spreadsheet would write it.
+    m_format.delimiter = shown.value_or(decimalMarkOf(m_locale) == DecimalMark::Comma ? ';' : ',');
+    m_format.delimiterShown = shown.has_value();
 
     // One encoding for the whole output: a file is decided from all of its bytes, a stream from
     // the look-ahead (and checked as it goes on).
@@ -418,12 +474,14 @@ QString CsvSource::open(std::size_t keepRecords)
     } else if (!m_format.bom.empty() || m_utf8->firstInvalid >= 0) {
         m_format.encoding = m_format.bom.empty() ? TableEncoding::Windows1250 : TableEncoding::Utf8;
     } else {
-        // Pure ASCII says nothing: a semicolon table most likely comes from Czech Excel, which
-        // reads a file without a byte-order mark as Windows-1250.
+        // Pure ASCII says nothing: a terminal gets its own encoding; a semicolon table most
+        // likely comes from Czech Excel, which reads a file without a byte-order mark as
+        // Windows-1250.
         m_decidedOnAscii = m_utf8->firstNonAscii < 0;
-        m_format.encoding = m_decidedOnAscii && m_format.delimiter == ';'
-                                ? TableEncoding::Windows1250
-                                : TableEncoding::Utf8;
+        m_format.encoding = !m_decidedOnAscii       ? TableEncoding::Utf8
+                            : m_options.asciiText   ? *m_options.asciiText
+                            : m_format.semicolons() ? TableEncoding::Windows1250
+                                                    : TableEncoding::Utf8;
     }
     m_checkEncoding = !m_options.encoding && m_format.bom.empty() && m_in.isSequential() &&
                       !m_eof && (m_format.encoding == TableEncoding::Utf8 || m_decidedOnAscii);

@@ -32,10 +32,21 @@ public:
 struct CsvFormat
 {
     char delimiter = ';';
+    bool delimiterShown = false; // given, named by a "sep=" line or in the first line
     TableEncoding encoding = TableEncoding::Utf8;
     std::string bom;
     bool hasSepLine = false; // Excel's "sep=;" first line
+
+    // A table separated by semicolons, as Czech Excel writes it; a table of one column is none.
+    bool semicolons() const { return delimiterShown && delimiter == ';'; }
 };
+
+// A byte that can separate fields: a tab or another ASCII character that is no quote, letter,
+// digit, space or line end.
+bool isDelimiter(char c);
+
+// Files that are no text table, recognised by their first bytes.
+enum class NotText { Xlsx, Ods, Zip, Xls, Utf16, Vfk, Binary };
 
 // One record as a spreadsheet shows it: a row, whatever line breaks its quoted fields hold.
 struct Record
@@ -69,6 +80,9 @@ public:
     {
         std::optional<char> delimiter;
         std::optional<TableEncoding> encoding;
+        // The encoding of the added texts where the table's bytes do not settle it (pure ASCII):
+        // the terminal's, where the output is shown on one.
+        std::optional<TableEncoding> asciiText;
     };
 
     CsvSource(QIODevice &in, const Options &options, const QLocale &locale);

@@ -32,17 +32,20 @@ QString shortest(double value, DecimalMark mark)
 // The value of a field under the table's convention, or the reason it has none.
 std::variant<double, QString> valueOf(std::string_view field, const RowRules &rules, bool compared)
 {
+    if (const std::optional<double> value = readUnder(field, rules.encoding, rules.numbers))
+        return *value;
     const NumberReadings readings = readNumber(field, rules.encoding);
-    if (const std::optional<double> value = readings.under(rules.mark)) {
-        if (!readings.ambiguous() || rules.markSettled)
-            return *value;
-        const QString asComma = shortest(*readings.comma, DecimalMark::Comma);
-        const QString asPoint = shortest(*readings.point, DecimalMark::Point);
-        return tabletexts::readsTwoWays(compared, decoded(field, rules.encoding), asComma, asPoint);
+    if (readings.ambiguous) {
+        const QString text = decoded(field, rules.encoding);
+        const bool point = text.contains(u'.');
+        const double decimal = point ? *readings.point : *readings.comma;
+        const double thousands = point ? *readings.commaDots : *readings.pointCommas;
+        return tabletexts::readsTwoWays(compared, text, shortest(decimal, DecimalMark::Comma),
+                                        shortest(thousands, DecimalMark::Comma));
     }
-    if (readings.comma || readings.point)
+    if (readings.isNumber())
         return tabletexts::otherDecimalMark(compared, decoded(field, rules.encoding),
-                                            decimalChar(rules.mark));
+                                            decimalChar(rules.numbers.mark));
     return tabletexts::notNumber(compared);
 }
 

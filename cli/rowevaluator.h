@@ -18,10 +18,7 @@ struct RowRules
     int areaColumn = 0;     // 0-based
     int compareColumn = -1; // -1: no verdict
     TableEncoding encoding = TableEncoding::Utf8;
-    DecimalMark mark = DecimalMark::Comma;
-    // False where only the regional settings chose the mark: a value that reads as two
-    // different numbers is then refused instead of read one way.
-    bool markSettled = true;
+    NumberConvention numbers;
 };
 
 // What the row evaluator needs of one row: its field count and the bytes (quotes removed) of the

@@ -105,6 +105,17 @@ StandardStreams standardStreams()
     return streams;
 }
 
+bool isTerminal(const QIODevice &device)
+{
+#ifdef Q_OS_WIN
+    // Windows' isatty() is true for the NUL device too: a console is what was opened as one.
+    return dynamic_cast<const ConsoleDevice *>(&device) != nullptr;
+#else
+    const auto *file = qobject_cast<const QFileDevice *>(&device);
+    return file && file->isOpen() && file->handle() >= 0 && isatty(file->handle());
+#endif
+}
+
 bool hasStandardOutput()
 {
 #ifdef Q_OS_WIN

@@ -17,6 +17,10 @@ struct StandardStreams
 // closed.
 StandardStreams standardStreams();
 
+// Whether the device shows text to a person (a terminal or a Windows console), not to a file or
+// a program.
+bool isTerminal(const QIODevice &device);
+
 // Whether the process has a standard output at all (a Windows program of the GUI subsystem
 // started from the desktop has none).
 bool hasStandardOutput();

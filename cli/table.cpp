@@ -107,8 +107,27 @@ int Resolver::column(const QString &wanted, QString &error) const
     return -1;
 }
 
+// A punctuation mark that would split the header into columns, one of them the area's: the
+// table was written with a delimiter of its own ("Parcela|Výměra|Druh").
+std::optional<char> likelyDelimiter(const QStringList &headers, char delimiter)
+{
+    for (const QString &header : headers) {
+        for (const QChar c : header) {
+            const char16_t u = c.unicode();
+            if (u >= 0x80 || u == delimiter || !isDelimiter(char(u)))
+                continue;
+            const QStringList parts = header.split(c);
+            if (std::any_of(parts.begin(), parts.end(), isAreaHeader))
+                return char(u);
+        }
+    }
+    return std::nullopt;
+}
+
 QString Resolver::noAreaColumn() const
 {
+    if (const std::optional<char> d = likelyDelimiter(m_headers, m_source.format().delimiter))
+        return tabletexts::likelyDelimiter(m_headers, *d);
     QString text = tabletexts::noAreaColumn(m_headers);
     for (const CsvSource::Head &h : m_source.head()) {
         if (h.row <= m_options.headerRow.value_or(1))
@@ -118,8 +137,7 @@ QString Resolver::noAreaColumn() const
     }
     const auto looksLikeNumber = [&](const QString &field) {
         const std::string bytes = m_source.encode(field);
-        const NumberReadings r = readNumber(bytes, m_source.format().encoding);
-        return r.comma || r.point;
+        return readNumber(bytes, m_source.format().encoding).isNumber();
     };
     if (std::any_of(m_headers.begin(), m_headers.end(), looksLikeNumber))
         text += tabletexts::firstRowLooksLikeData();
@@ -187,7 +205,8 @@ QString Resolver::resolve(Columns &c)
     return {};
 }
 
-// What the values of the look-ahead say about the decimal mark.
+// What the values of the look-ahead say about the decimal mark: only values that read one way
+// count, so that "2.500" never decides how "1,5" is read.
 class Votes final : public RecordHandler
 {
 public:
@@ -201,23 +220,91 @@ public:
         for (const std::optional<std::string_view> &field : r.captured) {
             if (!field)
                 continue;
-            if (const std::optional<DecimalMark> mark = readNumber(*field, m_encoding).settles())
-                ++(*mark == DecimalMark::Comma ? comma : point);
+            const NumberReadings readings = readNumber(*field, m_encoding);
+            if (const std::optional<DecimalMark> mark = readings.settles()) {
+                const bool comma = *mark == DecimalMark::Comma;
+                ++(comma ? m_comma : m_point);
+                if (readings.groupsWithOther())
+                    (comma ? m_dotGroups : m_commaGroups) = true;
+            }
         }
         return true;
     }
-    qint64 comma = 0, point = 0;
+    // One decimal mark for the whole table: given, settled by its values, implied by Excel's
+    // semicolons (written only where the decimal mark is a comma), or the regional settings'.
+    NumberConvention convention(const std::optional<DecimalMark> &given, bool semicolons,
+                                const QLocale &locale) const
+    {
+        NumberConvention c;
+        if (given) {
+            c.mark = *given;
+            c.otherGroups = true;
+        } else if (m_comma > 0 && m_point == 0) {
+            c.mark = DecimalMark::Comma;
+            c.otherGroups = m_dotGroups;
+        } else if (m_point > 0 && m_comma == 0) {
+            c.mark = DecimalMark::Point;
+            c.otherGroups = m_commaGroups;
+        } else if (semicolons) {
+            c.mark = DecimalMark::Comma;
+            c.otherGroups = m_dotGroups;
+        } else {
+            c.mark = decimalMarkOf(locale);
+            c.settled = false;
+        }
+        return c;
+    }
 
 private:
     const qint64 m_headerRow;
     const TableEncoding m_encoding;
+    qint64 m_comma = 0, m_point = 0;
+    bool m_dotGroups = false, m_commaGroups = false;
+};
+
+// Holds what follows an empty line of a one-column table until the next row shows whether it
+// stood between rows (a parcel without its area) or after the last one (no row at all).
+class HeldOutput final : public TableOutput
+{
+public:
+    explicit HeldOutput(TableOutput &out) : m_out(out) {}
+
+    bool passThrough(std::string_view bytes) override
+    {
+        if (m_held.empty())
+            return m_out.passThrough(bytes);
+        m_held.back().after += bytes;
+        return true;
+    }
+    bool appended(std::string_view bytes) override { return m_out.appended(bytes); }
+
+    void hold(qint64 row) { m_held.push_back({row, {}}); }
+    // The held rows in order: fill(row) appends a row's cells (or nothing), then its bytes pass.
+    template<typename Fill> bool release(Fill &&fill)
+    {
+        const std::vector<Held> held = std::exchange(m_held, {});
+        for (const Held &h : held)
+            if (!fill(h.row) || !m_out.passThrough(h.after))
+                return false;
+        return true;
+    }
+
+private:
+    struct Held
+    {
+        qint64 row;
+        std::string after;
+    };
+    TableOutput &m_out;
+    std::vector<Held> m_held;
 };
 
 class Rows final : public RecordHandler
 {
 public:
-    Rows(const Columns &columns, const RowRules &rules, CsvSink &sink, TableSummary &summary)
-        : m_columns(columns), m_rules(rules), m_sink(sink), m_summary(summary)
+    Rows(const Columns &columns, const RowRules &rules, CsvSink &sink, HeldOutput &held,
+         TableSummary &summary)
+        : m_columns(columns), m_rules(rules), m_sink(sink), m_held(held), m_summary(summary)
     {
     }
 
@@ -227,6 +314,15 @@ public:
             return true;
         if (r.row == m_columns.headerRow)
             return m_sink.header(r.fields);
+        // In one column an empty line is a parcel without its area, unless no row follows it.
+        if (r.blank && r.fields == 1 && m_rules.width == 1) {
+            m_held.hold(r.row);
+            return true;
+        }
+        if (r.blank) // an empty line, or one of delimiters and spaces only
+            return true;
+        if (!releaseHeld())
+            return false;
         if (r.unclosedQuoteLine > 0) {
             // Everything to the end is one field: no figures at the very end of the file.
             m_summary.unclosedQuoteLine = r.unclosedQuoteLine;
@@ -234,8 +330,6 @@ public:
             failed(r.row);
             return true;
         }
-        if (r.blank) // an empty line, or one of delimiters and spaces only
-            return true;
         const RowCells cells = evaluateRow({r.fields, r.captured[0], r.captured[1]}, m_rules);
         if (cells.error.isEmpty())
             ++m_summary.computed;
@@ -245,6 +339,15 @@ public:
     }
 
 private:
+    bool releaseHeld()
+    {
+        return m_held.release([this](qint64 row) {
+            RowCells cells;
+            cells.error = tabletexts::missingArea();
+            failed(row);
+            return m_sink.row(1, cells);
+        });
+    }
     void failed(qint64 row)
     {
         if (++m_summary.failed <= failedRowsNamed)
@@ -254,6 +357,7 @@ private:
     const Columns &m_columns;
     const RowRules &m_rules;
     CsvSink &m_sink;
+    HeldOutput &m_held;
     TableSummary &m_summary;
 };
 
@@ -276,7 +380,7 @@ TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &op
         result.usageError = tabletexts::headerRowWithoutHeader();
         return result;
     }
-    CsvSource source(in, {options.delimiter, options.encoding}, locale);
+    CsvSource source(in, {options.delimiter, options.encoding, options.asciiText}, locale);
     const std::size_t keep =
         std::size_t(std::max<qint64>(options.headerRow.value_or(1), 1)) + rowsForHints;
     result.usageError = source.open(keep);
@@ -295,26 +399,15 @@ TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &op
     rules.areaColumn = columns.area;
     rules.compareColumn = columns.compare;
     rules.encoding = source.format().encoding;
-    // One decimal mark for the whole table: given, settled by its values, implied by Excel's
-    // semicolons (written only where the decimal mark is a comma), or the regional settings'.
     Votes votes(columns.headerRow, rules.encoding);
     source.scanLookahead(votes);
-    if (options.decimal)
-        rules.mark = *options.decimal;
-    else if (votes.comma > 0 && votes.point == 0)
-        rules.mark = DecimalMark::Comma;
-    else if (votes.point > 0 && votes.comma == 0)
-        rules.mark = DecimalMark::Point;
-    else if (source.format().delimiter == ';')
-        rules.mark = DecimalMark::Comma;
-    else {
-        rules.mark = decimalMarkOf(locale);
-        rules.markSettled = false;
-    }
+    rules.numbers = votes.convention(options.decimal, source.format().semicolons(), locale);
 
-    CsvSink sink(out, source, rules.mark, columns.compare >= 0, columns.width);
-    Rows rows(columns, rules, sink, result.summary);
-    result.outputFailed = !source.run(rows, out);
+    HeldOutput held(out);
+    CsvSink sink(held, source, rules.numbers.mark, columns.compare >= 0, columns.width);
+    Rows rows(columns, rules, sink, held, result.summary);
+    // Empty lines held at the end are after the last row: no rows.
+    result.outputFailed = !source.run(rows, held) || !held.release([](qint64) { return true; });
     result.summary.encodingChangedRow = source.encodingChangedAt();
     result.format = source.format();
     result.rules = rules;

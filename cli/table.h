@@ -22,10 +22,11 @@ struct TableOptions
     QString areaColumn;    // header or 1-based number; empty: the column whose header says so
     QString compareColumn; // empty: no verdict
     bool noHeader = false;
-    std::optional<qint64> headerRow;       // 1-based; the rows above it are titles
-    std::optional<char> delimiter;         // detected when not given
-    std::optional<TableEncoding> encoding; // detected when not given
-    std::optional<DecimalMark> decimal;    // settled by the table's values when not given
+    std::optional<qint64> headerRow;        // 1-based; the rows above it are titles
+    std::optional<char> delimiter;          // detected when not given
+    std::optional<TableEncoding> encoding;  // detected when not given
+    std::optional<DecimalMark> decimal;     // settled by the table's values when not given
+    std::optional<TableEncoding> asciiText; // see CsvSource::Options
 };
 
 struct TableSummary

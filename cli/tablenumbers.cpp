@@ -55,9 +55,13 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// The value under one convention: an optional sign, digits grouped by threes or not grouped,
-// the decimal mark with digits, an exponent.
-std::optional<double> parse(const std::string &s, char decimal, char group)
+// Groups nothing: no symbol is this.
+constexpr char noGroup = 'x';
+
+// The value under one way of writing: an optional sign, digits grouped by threes or not grouped,
+// the decimal mark with digits, an exponent. Where a group is required, a value without one is
+// left to the way without groups.
+std::optional<double> parse(const std::string &s, char decimal, char group, bool groupRequired)
 {
     std::string ascii;
     std::size_t i = 0;
@@ -71,6 +75,7 @@ std::optional<double> parse(const std::string &s, char decimal, char group)
         ascii += s[i++];
         ++run;
     }
+    bool grouped = false;
     if (run > 0 && at(i) == group) {
         // Grouped digits start with up to three, never with a zero: "0,125" is no 125.
         if (run > 3 || s[i - run] == '0')
@@ -83,8 +88,11 @@ std::optional<double> parse(const std::string &s, char decimal, char group)
                 return std::nullopt;
             ascii.append(&s[i + 1], 3);
             i += 4;
+            grouped = true;
         }
     }
+    if (groupRequired && !grouped)
+        return std::nullopt;
     std::size_t fraction = 0;
     if (at(i) == decimal) {
         ascii += '.';
@@ -118,21 +126,71 @@ std::optional<double> parse(const std::string &s, char decimal, char group)
     return value;
 }
 
+// "2.500", "-845,500": one to three digits not starting with 0, one dot or comma, three digits.
+bool ambiguous(const std::string &s)
+{
+    std::size_t i = s.empty() || (s[0] != Minus && s[0] != Plus) ? 0 : 1;
+    const std::size_t first = i;
+    while (i < s.size() && isDigit(s[i]))
+        ++i;
+    const std::size_t lead = i - first;
+    if (lead < 1 || lead > 3 || s[first] == '0' || i >= s.size() || (s[i] != '.' && s[i] != ','))
+        return false;
+    return s.size() == i + 4 && isDigit(s[i + 1]) && isDigit(s[i + 2]) && isDigit(s[i + 3]);
+}
+
+std::optional<double> under(const std::string &s, const NumberConvention &c)
+{
+    if (c.mark == DecimalMark::Comma) {
+        if (const std::optional<double> v = parse(s, ',', Space, false))
+            return v;
+        return c.otherGroups ? parse(s, ',', '.', true) : std::nullopt;
+    }
+    if (const std::optional<double> v = parse(s, '.', noGroup, false))
+        return v;
+    return c.otherGroups ? parse(s, '.', ',', true) : std::nullopt;
+}
+
 } // namespace
 
 std::optional<DecimalMark> NumberReadings::settles() const
 {
-    if (comma && !point)
-        return DecimalMark::Comma;
-    if (point && !comma)
-        return DecimalMark::Point;
-    return std::nullopt;
+    const bool c = comma || commaDots, p = point || pointCommas;
+    if (ambiguous || c == p)
+        return std::nullopt;
+    return c ? DecimalMark::Comma : DecimalMark::Point;
+}
+
+bool NumberReadings::groupsWithOther() const
+{
+    const std::optional<DecimalMark> mark = settles();
+    return mark && (*mark == DecimalMark::Comma ? !comma && commaDots : !point && pointCommas);
+}
+
+std::optional<double> NumberReadings::under(const NumberConvention &c) const
+{
+    if (ambiguous && !c.settled)
+        return std::nullopt;
+    if (c.mark == DecimalMark::Comma)
+        return comma ? comma : c.otherGroups ? commaDots : std::nullopt;
+    return point ? point : c.otherGroups ? pointCommas : std::nullopt;
 }
 
 NumberReadings readNumber(std::string_view field, TableEncoding encoding)
 {
-    const std::string symbols = symbolsOf(field, encoding);
-    return {parse(symbols, ',', Space), parse(symbols, '.', ',')};
+    const std::string s = symbolsOf(field, encoding);
+    return {parse(s, ',', Space, false), parse(s, ',', '.', true), parse(s, '.', noGroup, false),
+            parse(s, '.', ',', true), ambiguous(s)};
+}
+
+std::optional<double> readUnder(std::string_view field, TableEncoding encoding,
+                                const NumberConvention &convention)
+{
+    const std::string s = symbolsOf(field, encoding);
+    std::optional<double> value = under(s, convention);
+    if (value && !convention.settled && ambiguous(s))
+        value.reset();
+    return value;
 }
 
 QString decodeTable(std::string_view bytes, TableEncoding encoding)

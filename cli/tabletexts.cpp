@@ -1,5 +1,6 @@
 #include "tabletexts.h"
 
+#include "csvsource.h"
 #include "evaluation.h"
 
 namespace mezni::tabletexts {
@@ -38,25 +39,6 @@ QString counted(qint64 n, const char16_t *one, const char16_t *few, const char16
 {
     const char16_t *word = n == 1 ? one : (n >= 2 && n <= 4) ? few : many;
     return QString::number(n) + u' ' + QString::fromUtf16(word);
-}
-
-QString quoted(const QString &fileText)
-{
-    QString shown = u"„"_s;
-    for (const QChar c : fileText) {
-        const char16_t u = c.unicode();
-        if (u == u'\t')
-            shown += u"\\t"_s;
-        else if (u == u'\r')
-            shown += u"\\r"_s;
-        else if (u == u'\n')
-            shown += u"\\n"_s;
-        else if (u < 0x20 || (u >= 0x7F && u < 0xA0) || c.category() == QChar::Other_Format)
-            shown += u"\\x"_s + QString::number(u, 16).toUpper().rightJustified(2, u'0');
-        else
-            shown += c;
-    }
-    return shown + u"“"_s;
 }
 
 QString missingArea()
@@ -134,6 +116,40 @@ QString encodingChanged(const QString &encoding, qint64 row)
 QString utf16()
 {
     return u"Tabulka je v kódování UTF-16: uložte ji jako CSV (UTF-8 nebo Windows-1250)."_s;
+}
+
+QString notText(NotText kind)
+{
+    switch (kind) {
+    case NotText::Xlsx:
+        return u"Soubor je sešit Excelu (.xlsx), ne textová tabulka: v Excelu jej uložte jako "
+               "„CSV (oddělený středníkem)“ a zadejte ten soubor CSV."_s;
+    case NotText::Ods:
+        return u"Soubor je sešit LibreOffice (.ods), ne textová tabulka: v LibreOffice jej uložte "
+               "jako „Text CSV“ a zadejte ten soubor CSV."_s;
+    case NotText::Zip:
+        return u"Soubor je archiv ZIP, ne textová tabulka: zadejte tabulku CSV."_s;
+    case NotText::Xls:
+        return u"Soubor je sešit starého Excelu (.xls), ne textová tabulka: v Excelu jej uložte "
+               "jako „CSV (oddělený středníkem)“ a zadejte ten soubor CSV."_s;
+    case NotText::Utf16:
+        return u"Soubor je text v kódování UTF-16 bez značky BOM: uložte jej jako CSV (UTF-8 "
+               "nebo Windows-1250)."_s;
+    case NotText::Vfk:
+        return u"Soubor je ve výměnném formátu katastru (VFK), ne tabulka parcel: výměry parcel "
+               "z něj vyexportujte do tabulky CSV."_s;
+    case NotText::Binary:
+        break;
+    }
+    return u"Soubor není textová tabulka (obsahuje binární data): zadejte tabulku CSV."_s;
+}
+
+QString likelyDelimiter(const QStringList &headers, char delimiter)
+{
+    return u"V hlavičce tabulky není sloupec s výměrou: sloupce jsou zřejmě oddělené znakem %1, "
+           "zadejte jej volbou --oddelovac '%2'. Hlavička: %3."_s.arg(
+               quoted(QString(QChar::fromLatin1(delimiter))), QChar::fromLatin1(delimiter),
+               columnList(headers));
 }
 
 QString empty()

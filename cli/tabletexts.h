@@ -1,9 +1,15 @@
 #pragma once
 
+#include "resulttexts.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+
+namespace mezni {
+enum class NotText;
+}
 
 // Every text of the table mode: the reasons in "Chyba", the summary and the usage errors.
 namespace mezni::tabletexts {
@@ -11,8 +17,7 @@ namespace mezni::tabletexts {
 // "1 řádek", "3 řádky", "5 řádků": the Czech plural of a counted word.
 QString counted(qint64 n, const char16_t *one, const char16_t *few, const char16_t *many);
 
-// Text from the file in „ “ quotes, control characters and escapes shown as \t, \x1B and so on.
-QString quoted(const QString &fileText);
+using mezni::quoted;
 
 // The reasons a row gets in "Chyba".
 QString missingArea();
@@ -32,6 +37,8 @@ QString encodingChanged(const QString &encoding, qint64 row);
 
 // Usage errors: the table cannot be processed at all.
 QString utf16();
+QString notText(NotText kind);
+QString likelyDelimiter(const QStringList &headers, char delimiter);
 QString empty();
 QString firstRowTooLong();
 QString headerRowMissing(qint64 row, qint64 rows);

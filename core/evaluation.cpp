@@ -26,6 +26,22 @@ Evaluation critical(const RuntimeError &error)
 
 } // namespace
 
+namespace messages {
+QString readsTwoWays(const QString &text, const NumberFormat &numbers)
+{
+    const std::optional<NumberFormat::TwoReadings> two = numbers.readsTwoWays(text);
+    if (!two)
+        return {};
+    const QLocale &locale = numbers.locale();
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    const QString decimal = plain.toString(two->decimal, 'f', two->fractionDigits);
+    return QStringLiteral("Výměra %1 se dá číst jako %2 i jako %3: napište %4, nebo %2")
+        .arg(quoted(text), decimal, locale.toString(two->thousands),
+             QString::number(two->thousands));
+}
+} // namespace messages
+
 Evaluation evaluateArea(double area, qint32 lngZpusob, qint32 lngMapa)
 {
     // −0 is not below 0, so it passes as an area of 0.
@@ -62,6 +78,9 @@ Evaluation evaluateText(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
     const std::optional<double> area = numbers.read(areaText);
     if (!area)
         return information(messages::notNumber());
+    // A negative area is refused whichever way "-2.500" is read.
+    if (*area >= 0 && numbers.readsTwoWays(areaText))
+        return information(messages::readsTwoWays(areaText.toString(), numbers));
     return evaluateArea(*area, lngZpusob, lngMapa);
 }
 

@@ -55,6 +55,8 @@ inline QString negativeArea()
 {
     return QStringLiteral("Výměra nesmí být záporná");
 }
+// "Výměra „2.500“ se dá číst jako 2,5 i jako 2 500: napište 2500, nebo 2,5"
+QString readsTwoWays(const QString &text, const NumberFormat &numbers);
 inline QString computationFailed()
 {
     return QStringLiteral("Při výpočtu výměry došlo k chybě ");

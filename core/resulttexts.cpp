@@ -19,6 +19,25 @@ QString boundsText(const Figures &f, const NumberFormat &numbers)
 
 } // namespace
 
+QString quoted(const QString &text)
+{
+    QString shown = u"„"_s;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\t')
+            shown += u"\\t"_s;
+        else if (u == u'\r')
+            shown += u"\\r"_s;
+        else if (u == u'\n')
+            shown += u"\\n"_s;
+        else if (u < 0x20 || (u >= 0x7F && u < 0xA0) || c.category() == QChar::Other_Format)
+            shown += u"\\x"_s + QString::number(u, 16).toUpper().rightJustified(2, u'0');
+        else
+            shown += c;
+    }
+    return shown + u"“"_s;
+}
+
 std::array<QString, 3> captionsFor(const Figures &f, const NumberFormat &numbers)
 {
     std::array<QString, 3> texts{u"  "_s, u"  "_s, u"  MIN  = "_s};

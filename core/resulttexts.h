@@ -30,6 +30,10 @@ inline QString bounds()
 }
 } // namespace captions
 
+// Text the user or a file gave, in „ “ quotes, control characters and escapes shown as \t, \x1B
+// and so on: a message never carries a raw tab or a terminal's escape sequence.
+QString quoted(const QString &text);
+
 // The three result labels: "  14,5", "  29,0", "  MIN  = 2 471,0\r\n   MAX = 2 529,0".
 std::array<QString, 3> captionsFor(const Figures &figures, const NumberFormat &numbers);
 

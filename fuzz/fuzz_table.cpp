@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the table reader and checks what any table must come out as: every
 // input byte passed through in order, the results of every row at the header's width, figures
-// that are those of the area field as a plain reading gives it, and appended texts in the
+// that are those of the area field as a number reader of this file's own reads it under the
+// table's convention (so no value that reads two ways gets a figure the table does not settle),
+// a decimal mark that the table's unambiguous values agree with, and appended texts in the
 // table's one encoding.
 // Input layout: 1 byte of options (bits 0-1 delimiter: detect, ';', ',', tab; bits 2-3 encoding:
 // detect, UTF-8, Windows-1250; bit 4 no header; bit 5 a verdict column; bit 6 the locale: Czech or
@@ -9,11 +11,13 @@
 
 #include "numbers.h"
 #include "table.h"
+#include "windows1250.h"
 
 #include <QBuffer>
 #include <QLocale>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -104,6 +108,155 @@ Parsed parse(std::string_view bytes, char delimiter)
     return p;
 }
 
+// How a value is written, read apart from the program's reader: the text split at its
+// separators and judged as a whole.
+struct Written
+{
+    bool number = false;
+    bool negative = false;
+    std::string integer;    // the digits before the decimal mark, groups joined
+    std::string fraction;   // the digits after it
+    std::string exponent;   // with its sign, or empty
+    char decimal = 0;       // ',' or '.', 0: none
+    char group = 0;         // ' ' (any space), '.' or ',', 0: no groups
+    bool ambiguous = false; // "2.500": a decimal or a group, the text alone does not say
+};
+
+bool isSpace(char32_t c)
+{
+    return c == ' ' || c == '\t' || c == 0xA0 || c == 0x202F;
+}
+
+// What a field means if it is written with the decimal mark `decimal`: its parts, or none.
+Written written(const std::u32string &text, char decimal)
+{
+    Written w;
+    std::size_t b = 0, e = text.size();
+    while (b < e && isSpace(text[b]))
+        ++b;
+    while (e > b && isSpace(text[e - 1]))
+        --e;
+    std::u32string t = text.substr(b, e - b);
+    if (!t.empty() && (t[0] == '-' || t[0] == '+' || t[0] == 0x2212)) {
+        w.negative = t[0] != '+';
+        t.erase(0, 1);
+    }
+    if (const std::size_t x = t.find_first_of(U"eE"); x != t.npos) {
+        std::u32string exp = t.substr(x + 1);
+        t.resize(x);
+        std::string ascii;
+        for (std::size_t i = 0; i < exp.size(); ++i) {
+            if ((exp[i] == '-' || exp[i] == '+' || exp[i] == 0x2212) && i == 0)
+                ascii += exp[i] == '+' ? '+' : '-';
+            else if (exp[i] >= '0' && exp[i] <= '9')
+                ascii += char(exp[i]);
+            else
+                return {};
+        }
+        if (ascii.empty() || ascii == "+" || ascii == "-")
+            return {};
+        w.exponent = ascii;
+    }
+    std::u32string whole = t, fraction;
+    if (const std::size_t d = t.find(char32_t(decimal)); d != t.npos) {
+        whole = t.substr(0, d);
+        fraction = t.substr(d + 1);
+        w.decimal = decimal;
+    }
+    for (const char32_t c : fraction) {
+        if (c < '0' || c > '9')
+            return {};
+        w.fraction += char(c);
+    }
+    // The whole part: digits, or groups of three after one to three, all by one separator.
+    std::vector<std::string> groups(1);
+    for (const char32_t c : whole) {
+        if (c >= '0' && c <= '9') {
+            groups.back() += char(c);
+            continue;
+        }
+        const char g = isSpace(c) ? ' ' : c == '.' ? '.' : c == ',' ? ',' : 0;
+        if (g == 0 || (w.group != 0 && w.group != g))
+            return {};
+        w.group = g;
+        groups.emplace_back();
+    }
+    if (groups.size() > 1) {
+        if (groups[0].empty() || groups[0].size() > 3 || groups[0][0] == '0')
+            return {};
+        for (std::size_t i = 1; i < groups.size(); ++i)
+            if (groups[i].size() != 3)
+                return {};
+    }
+    for (const std::string &g : groups)
+        w.integer += g;
+    if (w.integer.empty() && w.fraction.empty())
+        return {};
+    w.number = true;
+    // "2.500" read with a decimal comma is one group; "2,500" or "2.500" read with that very
+    // mark is three decimals after one to three digits.
+    const bool oneGroup = groups.size() == 2 && w.group != ' ' && w.decimal == 0;
+    const bool threeDecimals = groups.size() == 1 && w.decimal != 0 && w.fraction.size() == 3 &&
+                               !groups[0].empty() && groups[0].size() <= 3 && groups[0][0] != '0';
+    w.ambiguous = w.exponent.empty() && (oneGroup || threeDecimals);
+    return w;
+}
+
+std::optional<double> valueOf(const Written &w)
+{
+    std::string ascii = (w.negative ? "-" : "") + (w.integer.empty() ? "0" : w.integer);
+    if (!w.fraction.empty())
+        ascii += "." + w.fraction;
+    if (!w.exponent.empty())
+        ascii += "e" + w.exponent;
+    const double v = std::strtod(ascii.c_str(), nullptr);
+    if (!std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+// The readings of one field under each way of writing numbers.
+struct Ways
+{
+    std::optional<double> comma, commaOther, point, pointOther;
+    bool ambiguous = false;
+    bool onlyComma() const { return !ambiguous && (comma || commaOther) && !point && !pointOther; }
+    bool onlyPoint() const { return !ambiguous && (point || pointOther) && !comma && !commaOther; }
+};
+
+Ways ways(const std::string &field, TableEncoding encoding)
+{
+    const QString text =
+        encoding == TableEncoding::Utf8
+            ? QString::fromUtf8(field.data(), qsizetype(field.size()))
+            : windows1250::decode(QByteArrayView(field.data(), qsizetype(field.size())));
+    const std::u32string u = text.toStdU32String();
+    Ways r;
+    const Written c = written(u, ','), p = written(u, '.');
+    if (c.number && (c.group == 0 || c.group == ' '))
+        r.comma = valueOf(c);
+    if (c.number && c.group == '.')
+        r.commaOther = valueOf(c);
+    if (p.number && p.group == 0)
+        r.point = valueOf(p);
+    if (p.number && p.group == ',')
+        r.pointOther = valueOf(p);
+    // One separator, three digits after it, no sign of which it is.
+    r.ambiguous = (c.number && c.ambiguous) || (p.number && p.ambiguous);
+    return r;
+}
+
+std::optional<double> expectedArea(const std::string &field, TableEncoding encoding,
+                                   const NumberConvention &c)
+{
+    const Ways w = ways(field, encoding);
+    if (w.ambiguous && !c.settled)
+        return std::nullopt;
+    if (c.mark == DecimalMark::Comma)
+        return w.comma ? w.comma : c.otherGroups ? w.commaOther : std::nullopt;
+    return w.point ? w.point : c.otherGroups ? w.pointOther : std::nullopt;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -180,12 +333,58 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (before.records.size() != after.records.size())
         fail("records added or lost");
     const RowRules &rules = result.rules;
+    const NumberConvention &numbers = rules.numbers;
     const std::size_t resultColumns = rules.compareColumn >= 0 ? 6 : 5;
     const std::size_t width = std::size_t(rules.width);
+    const std::size_t first = options.noHeader ? 0 : 1;
+    const auto blank = [](const std::vector<std::string> &record) {
+        return std::all_of(record.begin(), record.end(), [](const std::string &f) {
+            return f.find_first_not_of(" \t") == f.npos;
+        });
+    };
+
+    // The decimal mark the table's unambiguous values show, where they all show one.
+    bool comma = false, point = false, commaGroups = false, pointGroups = false;
+    for (std::size_t r = first; r < before.records.size(); ++r) {
+        const std::vector<std::string> &a = before.records[r];
+        if (blank(a))
+            continue;
+        for (const int column : {rules.areaColumn, rules.compareColumn}) {
+            if (column < 0 || std::size_t(column) >= a.size())
+                continue;
+            const std::string &field = a[std::size_t(column)];
+            if (field.size() > 4096)
+                continue;
+            const Ways w = ways(field, rules.encoding);
+            comma = comma || w.onlyComma();
+            point = point || w.onlyPoint();
+            commaGroups = commaGroups || (w.onlyComma() && !w.comma);
+            pointGroups = pointGroups || (w.onlyPoint() && !w.point);
+        }
+    }
+    if (!options.decimal && comma != point) {
+        if (!numbers.settled || (numbers.mark == DecimalMark::Comma) != comma)
+            fail("the decimal mark is not the one the unambiguous values show");
+        if (numbers.otherGroups != (comma ? commaGroups : pointGroups))
+            fail("other grouping taken where no value shows it, or not taken where one does");
+    }
+
+    bool laterRow = false; // a row that holds something follows
+    for (std::size_t r = before.records.size(); r-- > first;) {
+        const std::vector<std::string> &a = before.records[r], &b = after.records[r];
+        const bool isBlank = blank(a);
+        // In one column an empty line before a later row is a row without its area.
+        if (width == 1 && isBlank && a.size() == 1 && laterRow && b.size() != 1 + resultColumns)
+            fail("an empty line between the rows of one column is no row");
+        if (!isBlank && b.size() == a.size())
+            fail("a row passed without its results");
+        laterRow = laterRow || !isBlank;
+    }
+
     for (std::size_t r = 0; r < before.records.size(); ++r) {
         const std::vector<std::string> &a = before.records[r], &b = after.records[r];
         if (b.size() == a.size())
-            continue; // nothing appended: a title, an empty or a blank row
+            continue; // nothing appended: an empty or a blank row
         if (a.size() > width) {
             if (b.size() != a.size() + 1)
                 fail("a row longer than the header got more than its reason");
@@ -193,20 +392,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
         if (b.size() != width + resultColumns)
             fail("results not at the header's width");
-        const std::string &delta = b[width];
-        if (delta.empty() || (r == 0 && !options.noHeader))
+        if (r < first)
             continue;
-        if (std::size_t(rules.areaColumn) >= a.size())
-            fail("figures for a row without its area field");
-        const std::optional<double> area =
-            readNumber(a[std::size_t(rules.areaColumn)], rules.encoding).under(rules.mark);
+        const std::string &delta = b[width];
+        std::optional<double> area;
+        if (std::size_t(rules.areaColumn) < a.size() &&
+            a[std::size_t(rules.areaColumn)].size() <= 4096)
+            area = expectedArea(a[std::size_t(rules.areaColumn)], rules.encoding, numbers);
+        if (delta.empty()) {
+            // No figures: the area must have none, or be refused for what it is.
+            if (area && *area >= 0 &&
+                evaluateArea(*area, rules.lngZpusob, rules.lngMapa).kind ==
+                    Evaluation::Kind::Results)
+                fail("no figures for an area that has them");
+            continue;
+        }
         if (!area)
-            fail("figures for an area the convention cannot read");
+            fail("figures for an area the table's convention does not read");
         const Evaluation e = evaluateArea(*area, rules.lngZpusob, rules.lngMapa);
         if (e.kind != Evaluation::Kind::Results)
             fail("figures for an area that has none");
         std::string expected;
-        appendPlainOneDecimal(e.figures.delta, decimalChar(rules.mark), expected);
+        appendPlainOneDecimal(e.figures.delta, decimalChar(numbers.mark), expected);
         if (delta != expected)
             fail("the deviation is not that of the area field");
     }

@@ -236,6 +236,36 @@ void NumberFormat::appendOneDecimal(double value, QString &out) const
     out.append(QStringView(start, std::end(buffer)));
 }
 
+std::optional<NumberFormat::TwoReadings> NumberFormat::readsTwoWays(QStringView text) const
+{
+    // Only where a dot is a decimal comma too, as normalise() takes it; where the locale groups
+    // with a dot (or has a decimal point) the dot has one meaning.
+    if (m_locale.decimalPoint() != u"," || m_locale.groupSeparator() == u".")
+        return std::nullopt;
+    const QStringView t = text.trimmed();
+    qsizetype i = !t.isEmpty() && (t[0] == u'+' || t[0] == u'-' || t[0] == u'\u2212') ? 1 : 0;
+    const bool negative = i == 1 && t[0] != u'+';
+    const qsizetype first = i;
+    qint64 lead = 0;
+    while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
+        lead = lead * 10 + (t[i++].unicode() - u'0');
+    const qsizetype digits = i - first;
+    if (digits < 1 || digits > 3 || t[first] == u'0' || t.size() != i + 4 || t[i] != u'.')
+        return std::nullopt;
+    qint64 group = 0;
+    for (qsizetype k = i + 1; k < t.size(); ++k) {
+        if (t[k] < u'0' || t[k] > u'9')
+            return std::nullopt;
+        group = group * 10 + (t[k].unicode() - u'0');
+    }
+    int fraction = 3;
+    for (qint64 g = group; fraction > 0 && g % 10 == 0; g /= 10)
+        --fraction;
+    const double sign = negative ? -1.0 : 1.0;
+    return TwoReadings{sign * (double(lead) + double(group) / 1000.0),
+                       (negative ? -1 : 1) * (lead * 1000 + group), fraction};
+}
+
 QString NumberFormat::oneDecimal(double value) const
 {
     QString text;

@@ -44,6 +44,17 @@ public:
     QString oneDecimal(double value) const;
     void appendOneDecimal(double value, QString &out) const;
 
+    // A text such as "2.500" where this locale takes a dot as its decimal comma too: a decimal
+    // (2.5) or a group of thousands (2500), which the text alone does not say. Its only separator
+    // is that dot, after one to three digits not starting with 0 and before exactly three.
+    struct TwoReadings
+    {
+        double decimal;
+        qint64 thousands;
+        int fractionDigits; // of the decimal reading, trailing zeros left out
+    };
+    std::optional<TwoReadings> readsTwoWays(QStringView text) const;
+
     bool fastReading() const { return m_fastRead; }
     bool fastFormatting() const { return m_fastFormat; }
 

@@ -3,6 +3,7 @@
 #include "rowevaluator.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +17,8 @@ namespace {
 
 const QLocale czech(QLocale::Czech, QLocale::Czechia);
 const QLocale english(QLocale::English, QLocale::UnitedStates);
+// Grouping with a dot, as Czech settings customised so on Windows do.
+const QLocale german(QLocale::German, QLocale::Germany);
 
 struct Run
 {
@@ -80,6 +83,8 @@ private slots:
     void usageErrors();
     void tables_data();
     void tables();
+    void noFigureFromAGuess_data();
+    void noFigureFromAGuess();
     void encodingDecidedOnce_data();
     void encodingDecidedOnce();
     void rows_data();
@@ -230,11 +235,11 @@ void TestCommandLine::tables_data()
         << 1 << u"s chybou: 5 (řádky 2, 3, 4, 5, 7)"_s;
     QTest::newRow("LibreOffice: commas, decimal point, UTF-8, LF, no final line end, verdict")
         << QStringList{u"-s"_s, u"-"_s, u"--porovnat"_s, u"3"_s} << czech
-        << "parcela,vymera,nova\n1,2500.5,2528.9\n2,\"2,500\",2471\n3,2500,2600\n4,2500,x"_ba
+        << "parcela,vymera,nova\n1,2500.5,2528.9\n2,\"2,500.0\",2471\n3,2500,2600\n4,2500,x"_ba
         << "parcela,vymera,nova," +
                utf8(u"Mezní odchylka,Dvojnásobek mezní odchylky,MIN,MAX,V "
                     "mezích,Chyba"_s) +
-               "\n1,2500.5,2528.9,14.5,29.0,2471.5,2529.5,ano,\n2,\"2,500\",2471,14.5,29.0,"
+               "\n1,2500.5,2528.9,14.5,29.0,2471.5,2529.5,ano,\n2,\"2,500.0\",2471,14.5,29.0,"
                "2471.0,2529.0,ano,\n3,2500,2600,14.5,29.0,2471.0,2529.0,ne,\n4,2500,x,14.5,29.0,"
                "2471.0,2529.0,," +
                utf8(u"Porovnávaná výměra musí být číslo"_s)
@@ -331,6 +336,133 @@ void TestCommandLine::tables()
     QVERIFY2(r.err.contains(says), qPrintable(r.err));
 }
 
+// Ordinary inputs that once gave a wrong figure, lost a row or led the user astray.
+void TestCommandLine::noFigureFromAGuess_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QByteArray>("input"); // standard input, as a pipe
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+
+    const QStringList table{u"-s"_s, u"-"_s};
+    const QByteArray header = "P;V\xC3\xBDm\xC4\x9Bra";
+    const QByteArray results =
+        ";Mezn\xC3\xAD odchylka;Dvojn\xC3\xA1sobek mezn\xC3\xAD odchylky;MIN;MAX;Chyba\n";
+    const auto twoWays = [](const char *value, const char *decimal, const char *thousands) {
+        return utf8(u"Výměra „%1“ se dá číst jako %2 i jako %3: desetinný oddělovač určete volbou "
+                    "--desetinna carka nebo --desetinna tecka"_s.arg(
+                        QString::fromLatin1(value), QString::fromLatin1(decimal),
+                        QString::fromLatin1(thousands)));
+    };
+
+    QTest::newRow("thousands with a dot, an area")
+        << QStringList{u"12.480"_s} << czech << QByteArray() << QByteArray() << 1
+        << u"Výměra „12.480“ se dá číst jako 12,48 i jako "
+           "12\u00A0480: napište 12480, nebo 12,48"_s;
+    QTest::newRow("thousands with a dot, a Czech semicolon table")
+        << table << czech << header + "\n101;1.250\n102;12.480\n103;845\n"
+        << header + results + "101;1.250;;;;;" + twoWays("1.250", "1,25", "1250") +
+               "\n102;12.480;;;;;" + twoWays("12.480", "12,48", "12480") +
+               "\n103;845;9,3;18,5;826,5;863,5;\n"
+        << 1 << u"s chybou: 2 (řádky 2, 3)"_s;
+    QTest::newRow("a decimal comma in a semicolon table is no guess")
+        << table << english << header + "\n1;845,500\n"
+        << header + results + "1;845,500;9,3;18,5;827,0;864,0;\n"
+        << 0 << u"s chybou: 0"_s;
+    QTest::newRow("one value does not decide how another reads")
+        << table << czech << header + "\n1;2,500\n2;1.5\n"
+        << header + results + "1;2,500;;;;;" + twoWays("2,500", "2,5", "2500") +
+               "\n2;1.5;2.3;4.6;0.5;6.1;\n"
+        << 1 << u"(řádek 2)"_s;
+    QTest::newRow("dot grouping shown by the table itself")
+        << table << czech << header + "\n1;1.234,5\n2;2.500\n"
+        << header + results +
+               "1;1.234,5;10,8;21,6;1212,9;1256,1;\n2;2.500;14,5;29,0;2471,0;2529,0;\n"
+        << 0 << u"s chybou: 0"_s;
+    QTest::newRow("Windows settings grouping with a dot: the table does not follow them")
+        << table << german << header + "\n5;2.500\n"
+        << header + results + "5;2.500;;;;;" + twoWays("2.500", "2,5", "2500") + "\n"
+        << 1 << u"(řádek 2)"_s;
+    QTest::newRow("... while an area does, as the window")
+        << QStringList{u"2.500"_s} << german << QByteArray()
+        << "V\xC3\xBDm\xC4\x9Bra parcely: 2.500\nHodnota mezn\xC3\xAD odchylky: 14,5\n"
+           "Dvojn\xC3\xA1sobek mezn\xC3\xAD odchylky: 29,0\nMezn\xC3\xAD hodnoty pro danou "
+           "v\xC3\xBDm\xC4\x9Bru: MIN 2.471,0, MAX 2.529,0\n"_ba
+        << 0 << QString();
+    QTest::newRow("one column: an empty line is a parcel without its area")
+        << table << czech << "V\xC3\xBDm\xC4\x9Bra\n2500\n\n300\n\n\n"_ba
+        << "V\xC3\xBDm\xC4\x9Bra" + results + "2500;14,5;29,0;2471,0;2529,0;\n;;;;;" +
+               utf8(u"Chybí výměra"_s) + "\n300;6,3;12,7;287,3;312,7;\n\n\n"
+        << 1 << u"spočteno řádků: 2, s chybou: 1 (řádek 3)"_s;
+    QByteArray wide, wideOut;
+    for (int i = 1; i < 5000; ++i)
+        wide += "C" + QByteArray::number(i) + ";";
+    wideOut =
+        wide + header.mid(2) + results + QByteArray(4999, ';') + "2500;14,5;29,0;2471,0;2529,0;\n";
+    QTest::newRow("5000 columns, the area in the last")
+        << QStringList{u"-s"_s, u"-"_s, u"--sloupec"_s, u"5000"_s} << czech
+        << wide + header.mid(2) + "\n" + QByteArray(4999, ';') + "2500\n"
+        << wideOut << 0 << u"s chybou: 0"_s;
+    QTest::newRow("-o - is standard output")
+        << QStringList{u"-s"_s, u"-"_s, u"-o"_s, u"-"_s} << czech << header + "\n1;2500\n"
+        << header + results + "1;2500;14,5;29,0;2471,0;2529,0;\n"
+        << 0 << u"s chybou: 0"_s;
+    QTest::newRow("a delimiter of the user's choice")
+        << QStringList{u"-s"_s, u"-"_s, u"--oddelovac"_s, u"|"_s} << czech
+        << "P|V\xC3\xBDm\xC4\x9Bra\n1|2500\n"_ba
+        << "P|V\xC3\xBDm\xC4\x9Bra|Mezn\xC3\xAD odchylka|Dvojn\xC3\xA1sobek mezn\xC3\xAD "
+           "odchylky|MIN|MAX|Chyba\n1|2500|14,5|29,0|2471,0|2529,0|\n"_ba
+        << 0 << u"s chybou: 0"_s;
+    QTest::newRow("an unknown delimiter is named with how to give it")
+        << table << czech << "P:V\xC3\xBDm\xC4\x9Bra:Druh\n1:2500:x\n"_ba << QByteArray() << 2
+        << u"oddělené znakem „:“, zadejte jej volbou --oddelovac ':'"_s;
+    QTest::newRow("an Excel workbook") << table << czech << "PK\x03\x04\x14\0[Content_Types].xml"_ba
+                                       << QByteArray() << 2 << u"sešit Excelu (.xlsx)"_s;
+    QTest::newRow("a LibreOffice workbook")
+        << table << czech
+        << "PK\x03\x04\x14\0mimetypeapplication/vnd.oasis.opendocument.spreadsheet"_ba
+        << QByteArray() << 2 << u"sešit LibreOffice (.ods)"_s;
+    QTest::newRow("an old Excel workbook")
+        << table << czech << "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0"_ba << QByteArray() << 2
+        << u"starého Excelu (.xls)"_s;
+    QTest::newRow("UTF-16 without its mark")
+        << table << czech << QByteArray("P\0;\0V\0\xFD\0m\0\x1B\1r\0a\0\n\0001\0;\0002\0\n\0", 26)
+        << QByteArray() << 2 << u"UTF-16 bez značky BOM"_s;
+    QTest::newRow("the cadastre's exchange format")
+        << table << czech << "&HVERZE;\"5.0\"\r\n&BBUD;KOD N\r\n&DBUD;1234\r\n"_ba << QByteArray()
+        << 2 << u"výměnném formátu katastru (VFK), ne tabulka parcel"_s;
+    QTest::newRow("a binary file") << table << czech
+                                   << "\x7F"
+                                      "ELF\2\1\1\0\0\0"_ba
+                                   << QByteArray() << 2 << u"není textová tabulka"_s;
+    QTest::newRow("one column of ASCII is no semicolon table: texts in UTF-8")
+        << QStringList{u"-s"_s, u"-"_s, u"--bez-hlavicky"_s} << czech << "abc\n"_ba
+        << "abc;;;;;" + utf8(u"Výměra musí být číslo"_s) + "\n"
+        << 1 << u"(řádek 1)"_s;
+    QTest::newRow("a table given without -s")
+        << QStringList{QCoreApplication::applicationFilePath()} << czech << QByteArray()
+        << QByteArray() << 1 << u"je soubor: tabulku spočítá mezni-odchylka -s"_s;
+    QTest::newRow("a tab in an area shown escaped")
+        << QStringList{u"25\t00"_s} << czech << QByteArray() << QByteArray() << 1
+        << u"„25\\t00“: Výměra musí být číslo"_s;
+}
+
+void TestCommandLine::noFigureFromAGuess()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QLocale, locale);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, output);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    const Run r = run(arguments, input, locale, true);
+    QCOMPARE(r.out, output);
+    QCOMPARE(r.status, status);
+    QVERIFY2(r.err.contains(says), qPrintable(r.err));
+}
+
 // UTF-8 that first shows beyond the look-ahead: a file is decided from all of its bytes, a stream
 // from what it has read, and then says that the rest contradicts it.
 void TestCommandLine::encodingDecidedOnce_data()
@@ -414,7 +546,7 @@ void TestCommandLine::rows()
     rules.width = 3;
     rules.areaColumn = 1;
     rules.compareColumn = 2;
-    rules.markSettled = settled;
+    rules.numbers.settled = settled;
     RowFields row{fields, std::string_view(area.data(), std::size_t(area.size())), std::nullopt};
     if (compared != "-")
         row.compared = std::string_view(compared.data(), std::size_t(compared.size()));
@@ -431,42 +563,62 @@ void TestCommandLine::numberConventions_data()
 {
     QTest::addColumn<QByteArray>("field");
     QTest::addColumn<bool>("windows1250");
-    QTest::addColumn<QString>("comma"); // the reading, or "-" for none
-    QTest::addColumn<QString>("point");
+    // The readings: decimal comma with space groups, with dot groups; decimal point alone, with
+    // comma groups ("-" for none); then whether the value reads two ways and what it settles.
+    QTest::addColumn<QString>("readings");
+    QTest::addColumn<QString>("settles");
 
-    QTest::newRow("plain") << " 2500 "_ba << false << u"2500"_s << u"2500"_s;
-    QTest::newRow("decimal comma") << "1234,5"_ba << false << u"1234.5"_s << u"-"_s;
-    QTest::newRow("decimal point") << "2500.5"_ba << false << u"-"_s << u"2500.5"_s;
-    QTest::newRow("comma or grouping") << "2,500"_ba << false << u"2.5"_s << u"2500"_s;
-    QTest::newRow("grouped by commas") << "1,234,567.5"_ba << false << u"-"_s << u"1234567.5"_s;
+    QTest::newRow("plain") << " 2500 "_ba << false << u"2500 - 2500 -"_s << u"-"_s;
+    QTest::newRow("decimal comma") << "1234,5"_ba << false << u"1234.5 - - -"_s << u"comma"_s;
+    QTest::newRow("decimal point") << "2500.5"_ba << false << u"- - 2500.5 -"_s << u"point"_s;
+    QTest::newRow("comma: three decimals or a group")
+        << "2,500"_ba << false << u"2.5 - - 2500 ambiguous"_s << u"-"_s;
+    QTest::newRow("dot: three decimals or a group")
+        << "12.480"_ba << false << u"- 12480 12.48 - ambiguous"_s << u"-"_s;
+    QTest::newRow("a signed one too")
+        << "-845,500"_ba << false << u"-845.5 - - -845500 ambiguous"_s << u"-"_s;
+    QTest::newRow("a leading zero is no group")
+        << "0.500"_ba << false << u"- - 0.5 -"_s << u"point"_s;
+    QTest::newRow("four digits before it are no group")
+        << "2500,500"_ba << false << u"2500.5 - - -"_s << u"comma"_s;
+    QTest::newRow("grouped by commas, decimal point")
+        << "1,234,567.5"_ba << false << u"- - - 1234567.5"_s << u"point"_s;
+    QTest::newRow("grouped by dots, decimal comma")
+        << "1.234,5"_ba << false << u"- 1234.5 - -"_s << u"comma"_s;
     QTest::newRow("grouped by a no-break space, UTF-8") << "1\xC2\xA0"
                                                            "234,5"_ba
-                                                        << false << u"1234.5"_s << u"-"_s;
-    QTest::newRow("grouped by a no-break space, Windows-1250") << "1\xA0"
-                                                                  "234,5"_ba
-                                                               << true << u"1234.5"_s << u"-"_s;
-    QTest::newRow("no group after a zero") << "0,125"_ba << false << u"0.125"_s << u"-"_s;
-    QTest::newRow("groups not of three") << "25 00"_ba << false << u"-"_s << u"-"_s;
-    QTest::newRow("a group after four digits") << "2500 000"_ba << false << u"-"_s << u"-"_s;
-    QTest::newRow("dot grouping is neither") << "1.234,5"_ba << false << u"-"_s << u"-"_s;
-    QTest::newRow("exponent") << "1E80"_ba << false << u"1e+80"_s << u"1e+80"_s;
-    QTest::newRow("text") << "abc"_ba << false << u"-"_s << u"-"_s;
+                                                        << false << u"1234.5 - - -"_s << u"comma"_s;
+    QTest::newRow("grouped by a no-break space, Windows-1250")
+        << "1\xA0"
+           "234,5"_ba
+        << true << u"1234.5 - - -"_s << u"comma"_s;
+    QTest::newRow("no group after a zero") << "0,125"_ba << false << u"0.125 - - -"_s << u"comma"_s;
+    QTest::newRow("groups not of three") << "25 00"_ba << false << u"- - - -"_s << u"-"_s;
+    QTest::newRow("a group after four digits") << "2500 000"_ba << false << u"- - - -"_s << u"-"_s;
+    QTest::newRow("exponent") << "1E80"_ba << false << u"1e+80 - 1e+80 -"_s << u"-"_s;
+    QTest::newRow("text") << "abc"_ba << false << u"- - - -"_s << u"-"_s;
 }
 
 void TestCommandLine::numberConventions()
 {
     QFETCH(QByteArray, field);
     QFETCH(bool, windows1250);
-    QFETCH(QString, comma);
-    QFETCH(QString, point);
+    QFETCH(QString, readings);
+    QFETCH(QString, settles);
     const NumberReadings r =
         readNumber(std::string_view(field.data(), std::size_t(field.size())),
                    windows1250 ? TableEncoding::Windows1250 : TableEncoding::Utf8);
     const auto shown = [](std::optional<double> v) {
         return v ? QString::number(*v, 'g', 17) : u"-"_s;
     };
-    QCOMPARE(shown(r.comma), comma);
-    QCOMPARE(shown(r.point), point);
+    QString got =
+        QStringList{shown(r.comma), shown(r.commaDots), shown(r.point), shown(r.pointCommas)}.join(
+            u' ');
+    if (r.ambiguous)
+        got += u" ambiguous"_s;
+    QCOMPARE(got, readings);
+    const std::optional<DecimalMark> mark = r.settles();
+    QCOMPARE(!mark ? u"-"_s : *mark == DecimalMark::Comma ? u"comma"_s : u"point"_s, settles);
 }
 
 // A full disk: the run fails with its own status, and says so.
@@ -516,6 +668,17 @@ void TestCommandLine::inputIsNotOutput()
     out.close();
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), table);
+    file.close();
+    QVERIFY(!QString::fromUtf8(errBytes).contains(u"vyprázdnil"_s));
+
+    // "> table" empties it before the program starts: the message says so.
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    errBytes.clear();
+    err.seek(0);
+    QCOMPARE(runCommandLine({u"mezni-odchylka"_s, u"-s"_s, path}, in, out, err, czech),
+             int(UsageError));
+    QVERIFY2(QString::fromUtf8(errBytes).contains(u"Tabulku už vyprázdnil shell"_s),
+             errBytes.constData());
 }
 
 // The command line's figures are the window's captions' figures, over a grid, in both settings.

@@ -87,6 +87,8 @@ private slots:
     void geometry();
     void nothingClipped_data();
     void nothingClipped();
+    void pasteTakesTheCell_data();
+    void pasteTakesTheCell();
     void accessibility();
     void realMessageBox();
     void qtTextsInCzech();
@@ -205,17 +207,24 @@ void TestWindow::changeWithoutClickRecomputesOnce()
 
 void TestWindow::invalidInput_data()
 {
+    QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("area");
     QTest::addColumn<QString>("message");
-    QTest::newRow("letters") << u"abc"_s << u"Výměra musí být číslo"_s;
-    QTest::newRow("negative") << u"-100"_s << u"Výměra nesmí být záporná"_s;
+    QTest::newRow("letters") << english << u"abc"_s << u"Výměra musí být číslo"_s;
+    QTest::newRow("negative") << english << u"-100"_s << u"Výměra nesmí být záporná"_s;
+    QTest::newRow("cs, thousands written with a dot")
+        << czech << u"12.480"_s
+        << u"Výměra „12.480“ se dá číst jako 12,48 i jako 12\u00A0480: napište 12480, nebo 12,48"_s;
+    QTest::newRow("cs, a negative one is negative either way")
+        << czech << u"-2.500"_s << u"Výměra nesmí být záporná"_s;
 }
 
 void TestWindow::invalidInput()
 {
+    QFETCH(QLocale, locale);
     QFETCH(QString, area);
     QFETCH(QString, message);
-    Fixture f;
+    Fixture f(locale);
     f.enter(area);
     QCOMPARE(f.boxes.shown.size(), 1);
     QCOMPARE(f.boxes.shown[0].icon, MessageIcon::Information);
@@ -317,15 +326,20 @@ void TestWindow::nothingClipped_data()
 {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<int>("pointSize");
-    QTest::newRow("en, default font") << english << 0;
-    QTest::newRow("cs, default font") << czech << 0;
-    QTest::newRow("cs, large font") << czech << 16;
+    QTest::addColumn<QString>("area");
+    QTest::newRow("en, default font") << english << 0 << u"99999999.9"_s;
+    QTest::newRow("cs, default font") << czech << 0 << u"99999999.9"_s;
+    QTest::newRow("cs, large font") << czech << 16 << u"99999999.9"_s;
+    // Far beyond any parcel, the figures still show whole: the window widens for them.
+    QTest::newRow("cs, 10^16 m²") << czech << 0 << u"12345678845678901"_s;
+    QTest::newRow("en, 10^77 m², large font") << english << 16 << u"1E77"_s;
 }
 
 void TestWindow::nothingClipped()
 {
     QFETCH(QLocale, locale);
     QFETCH(int, pointSize);
+    QFETCH(QString, area);
     const QFont original = QApplication::font();
     if (pointSize > 0) {
         QFont big = original;
@@ -334,7 +348,8 @@ void TestWindow::nothingClipped()
     }
     {
         Fixture f(locale);
-        f.enter(u"99999999.9"_s);
+        f.enter(area);
+        QVERIFY(!f.results()[2].isEmpty());
         for (QWidget *w : f.window.findChildren<QWidget *>()) {
             const QFontMetrics fm = w->fontMetrics();
             QSize need;
@@ -355,6 +370,36 @@ void TestWindow::nothingClipped()
         }
     }
     QApplication::setFont(original);
+}
+
+// A copied spreadsheet cell brings its line end or tab along; the area box takes the cell's text.
+void TestWindow::pasteTakesTheCell_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Excel's cell") << u"2500\r\n"_s << u"2500"_s;
+    QTest::newRow("LibreOffice's cell") << u"2500\n"_s << u"2500"_s;
+    QTest::newRow("a cell and a tab") << u"2500\t"_s << u"2500"_s;
+    QTest::newRow("other characters stay") << u" 25\t00\n"_s << u" 25\t00"_s;
+}
+
+void TestWindow::pasteTakesTheCell()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, text);
+    Fixture f;
+    QApplication::clipboard()->setText(clipboard);
+    QTest::keyClick(f.text(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(f.text()->text(), text);
+    if (text == u"2500") {
+        QTest::keyClick(f.text(), Qt::Key_Return);
+        QVERIFY(f.boxes.shown.isEmpty());
+        QCOMPARE(f.results()[0], u"  14.5"_s);
+        // Typed on, the area stays one number.
+        QTest::keyClick(f.text(), Qt::Key_End);
+        QTest::keyClicks(f.text(), u"1"_s);
+        QCOMPARE(f.text()->text(), u"25001"_s);
+    }
 }
 
 void TestWindow::accessibility()

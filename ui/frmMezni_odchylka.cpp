@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -263,8 +264,11 @@ void frmMezni_odchylka::placeControls()
         };
         w->setGeometry(px(c.twips.left), px(c.twips.top), px(c.twips.width), px(c.twips.height));
     }
-    setFixedSize(int(std::ceil(windowClientTwips.width * m_scale)),
-                 int(std::ceil(windowClientTwips.height * m_scale)));
+    m_clientSize = QSize(int(std::ceil(windowClientTwips.width * m_scale)),
+                         int(std::ceil(windowClientTwips.height * m_scale)));
+    m_resultWidth = lblMezniOdchylka->width();
+    m_resultFonts = {lblMezniOdchylka->font(), lbl2xMezniOdchylka->font(), lblMezniHodnoty->font()};
+    setFixedSize(m_clientSize);
     // Tab order as drawn; the window's own focusNextPrevChild() enters each group at its check.
     std::array<const ControlSpec *, controlTable.size()> byTab{};
     std::transform(controlTable.begin(), controlTable.end(), byTab.begin(),
@@ -337,6 +341,7 @@ void frmMezni_odchylka::apply(const Outcome &outcome)
         lblMezniOdchylka->setText(outcome.captions[0]);
         lbl2xMezniOdchylka->setText(outcome.captions[1]);
         lblMezniHodnoty->setText(outcome.captions[2]);
+        fitResults();
         // Spoken by a screen reader for the focused text box; copied by Ctrl+Shift+C.
         describeResults(spokenResults(outcome.figures, m_numbers));
         const std::array<QString, 3> lines = resultLines(outcome.figures, m_numbers);
@@ -352,8 +357,60 @@ void frmMezni_odchylka::txtVymera_Change()
     lblMezniOdchylka->clear();
     lbl2xMezniOdchylka->clear();
     lblMezniHodnoty->clear();
+    fitResults();
     describeResults({});
     m_shownResults.clear();
+}
+
+// The labels were sized for any parcel of up to 10,000 ha; the figures of larger areas (up to
+// about 10^77 m²) widen the window so that they show whole, as far as the screen allows, and
+// beyond that are set smaller; cleared, all returns to its size.
+void frmMezni_odchylka::fitResults()
+{
+    const std::array<QLabel *, 3> labels{lblMezniOdchylka, lbl2xMezniOdchylka, lblMezniHodnoty};
+    const auto need = [](const QLabel *label) {
+        return label->fontMetrics().size(0, label->text()).width() + 4;
+    };
+    int width = m_resultWidth;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        labels[i]->setFont(m_resultFonts[i]);
+        width = std::max(width, need(labels[i]));
+    }
+    const QScreen *s = screen();
+    if (s && width > m_resultWidth) {
+        const int frame = frameGeometry().width() - geometry().width();
+        const int room =
+            s->availableGeometry().width() - frame - (m_clientSize.width() - m_resultWidth);
+        width = std::min(width, std::max(room, m_resultWidth));
+    }
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        QFont font = m_resultFonts[i];
+        while (need(labels[i]) > width && font.pointSizeF() > 4) {
+            font.setPointSizeF(font.pointSizeF() * 0.95);
+            labels[i]->setFont(font);
+        }
+        labels[i]->resize(width, labels[i]->height());
+    }
+    setFixedSize(m_clientSize + QSize(width - m_resultWidth, 0));
+    // Widened, it stays on the screen.
+    if (s && isVisible()) {
+        const QRect area = s->availableGeometry();
+        const QRect frame = frameGeometry();
+        const int overhang = frame.right() - area.right();
+        if (overhang > 0)
+            move(std::max(area.left(), frame.left() - overhang), frame.top());
+    }
+}
+
+// A copied spreadsheet cell ends in a line end (Excel: CRLF) or a tab, which is no part of the
+// area; everything else is pasted as it is.
+void frmMezni_odchylka::pasteCell(int clipboardMode)
+{
+    QString text = QGuiApplication::clipboard()->text(QClipboard::Mode(clipboardMode));
+    while (text.endsWith(u'\n') || text.endsWith(u'\r') || text.endsWith(u'\t'))
+        text.chop(1);
+    if (!text.isEmpty() || txtVymera->hasSelectedText())
+        txtVymera->insert(text);
 }
 
 void frmMezni_odchylka::describeResults(const QString &sentence)
@@ -419,6 +476,20 @@ bool frmMezni_odchylka::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched != txtVymera)
         return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste)) {
+        pasteCell(QClipboard::Clipboard);
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton &&
+        QGuiApplication::clipboard()->supportsSelection()) {
+        // X11's selection, pasted where the middle button was released.
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        txtVymera->setCursorPosition(txtVymera->cursorPositionAt(mouse->position().toPoint()));
+        pasteCell(QClipboard::Selection);
+        return true;
+    }
     if (event->type() == QEvent::FocusIn) {
         // The focus routine runs where the user brings the focus here (Tab, Shift+Tab, Alt+P),
         // not where a context menu or another window hands it back: a paste or a caret must stay.
@@ -429,6 +500,10 @@ bool frmMezni_odchylka::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::ContextMenu) {
         // Qt's own menu, with the results to copy as well.
         std::unique_ptr<QMenu> menu(txtVymera->createStandardContextMenu());
+        if (QAction *paste = menu->findChild<QAction *>(u"edit-paste"_s)) {
+            disconnect(paste, &QAction::triggered, nullptr, nullptr);
+            connect(paste, &QAction::triggered, this, [this] { pasteCell(QClipboard::Clipboard); });
+        }
         menu->addSeparator();
         QAction *copy =
             menu->addAction(u"Kopírovat vý&sledky"_s, this, &frmMezni_odchylka::copyResults);

@@ -8,6 +8,7 @@
 
 #include "numbers.h"
 
+#include <QFont>
 #include <QLocale>
 #include <QRadioButton>
 #include <QWidget>
@@ -77,6 +78,8 @@ private:
     void txtVymera_Change();
     void txtVymera_GotFocus();
     void copyResults();
+    void pasteCell(int clipboardMode);
+    void fitResults();
     OptionButton *scaleAtKeyPosition(const QKeyEvent &key) const;
     void describeResults(const QString &sentence);
     void apply(const Outcome &outcome);
@@ -85,6 +88,9 @@ private:
     MessageBoxes &m_messageBoxes;
     NumberFormat m_numbers;
     double m_scale = 1.0 / 15;
+    QSize m_clientSize; // as drawn; wider only while extreme figures are shown
+    int m_resultWidth = 0;
+    std::array<QFont, 3> m_resultFonts;
 
     QGroupBox *fraMapa = nullptr;
     std::array<OptionButton *, 5> optMapa{};
