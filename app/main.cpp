@@ -2,6 +2,7 @@
 #include "controls.h"
 #include "frmMezni_odchylka.h"
 #include "messageboxes.h"
+#include "program.h"
 #include "standardstreams.h"
 #include "translation.h"
 
@@ -17,14 +18,19 @@ namespace {
 
 void setNames()
 {
-    QCoreApplication::setApplicationName(QStringLiteral("mezni-odchylka"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(MO_VERSION));
+    QCoreApplication::setApplicationName(mezni::program::name.toString());
+    QCoreApplication::setApplicationVersion(mezni::program::version.toString());
 }
 
-const char noDisplay[] =
-    "mezni-odchylka: okno nelze otevřít, není k dispozici žádný displej. Bez okna program počítá "
-    "z příkazové řádky, např. „mezni-odchylka 2500“ nebo „mezni-odchylka --soubor "
-    "parcely.csv“; více v „mezni-odchylka --help“.\n";
+void sayNoDisplay()
+{
+    const QString text =
+        QStringLiteral("%1: okno nelze otevřít, není k dispozici žádný displej. Bez okna program "
+                       "počítá z příkazové řádky, např. „%1 2500“ nebo „%1 --soubor "
+                       "parcely.csv“; více v „%1 --help“.\n")
+            .arg(mezni::program::name);
+    std::fputs(text.toUtf8().constData(), stderr);
+}
 
 // Where Qt would abort for want of a display, say so in Czech instead.
 bool displayNamed()
@@ -57,7 +63,7 @@ void messageHandler(QtMsgType type, const QMessageLogContext &context, const QSt
     if (!creatingApplication) {
         qtHandler(type, context, message);
     } else if (type == QtFatalMsg) {
-        std::fputs(noDisplay, stderr);
+        sayNoDisplay();
         std::_Exit(mezni::NoDisplay);
     } else {
         held.append(
@@ -167,7 +173,7 @@ int main(int argc, char *argv[])
                                      *streams.err, QLocale::system());
     }
     if (!displayNamed()) {
-        std::fputs(noDisplay, stderr);
+        sayNoDisplay();
         return mezni::NoDisplay;
     }
 
@@ -182,7 +188,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     releaseHeldMessages();
     setNames();
-    QGuiApplication::setDesktopFileName(QStringLiteral("cz.zememerici.MezniOdchylka"));
+    QGuiApplication::setDesktopFileName(mezni::program::applicationId.toString());
 
     // Qt's own texts (context menu, message box buttons) in Czech, whatever the system language;
     // numbers still follow the user's regional settings.

@@ -1,10 +1,10 @@
 // Speed figures: one evaluation per locale, start-up to the first frame against an empty Qt
 // window of the same size, and Enter on "2500" until the three captions are set.
 
-#include "evaluation.h"
 #include "frmMezni_odchylka.h"
-#include "recordingmessageboxes.h"
 #include "numbers.h"
+#include "outcome.h"
+#include "recordingmessageboxes.h"
 #include "resulttexts.h"
 
 #include <QApplication>

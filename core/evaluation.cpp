@@ -48,7 +48,7 @@ Evaluation evaluateArea(double area, qint32 lngZpusob, qint32 lngMapa)
     if (area < 0.0)
         return information(messages::negativeArea());
 
-    const DeltaOrError result = deltaFor(area, lngZpusob, lngMapa);
+    const DeltaOrError result = VypocetUMP(area, lngZpusob, lngMapa);
     if (const auto *error = std::get_if<RuntimeError>(&result))
         return critical(*error);
     const float delta = std::get<float>(result);
@@ -82,21 +82,6 @@ Evaluation evaluateText(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
     if (*area >= 0 && numbers.readsTwoWays(areaText))
         return information(messages::readsTwoWays(areaText.toString(), numbers));
     return evaluateArea(*area, lngZpusob, lngMapa);
-}
-
-Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
-                 const NumberFormat &numbers)
-{
-    Evaluation e = evaluateText(areaText, lngZpusob, lngMapa, numbers);
-    Outcome outcome{e.kind, std::move(e.message), e.figures, {}};
-    if (outcome.kind == Outcome::Kind::Results)
-        outcome.captions = captionsFor(e.figures, numbers);
-    return outcome;
-}
-
-Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa, const QLocale &locale)
-{
-    return evaluate(areaText, lngZpusob, lngMapa, NumberFormat(locale));
 }
 
 } // namespace mezni

@@ -33,19 +33,6 @@ struct Evaluation
     Figures figures; // only for Results
 };
 
-// What the window carries out: the evaluation with its three captions.
-struct Outcome
-{
-    using Kind = Evaluation::Kind;
-
-    Kind kind = Kind::Nothing;
-    QString message;
-    Figures figures;                 // only for Results
-    std::array<QString, 3> captions; // only for Results, set in order δ, 2δ, bounds
-
-    bool returnsFocus() const { return kind == Kind::Information || kind == Kind::Results; }
-};
-
 namespace messages {
 inline QString notNumber()
 {
@@ -68,10 +55,5 @@ Evaluation evaluateArea(double area, qint32 lngZpusob, qint32 lngMapa);
 // The area text, read once with the locale's rules.
 Evaluation evaluateText(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
                         const NumberFormat &numbers);
-
-Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
-                 const NumberFormat &numbers);
-// The same, preparing the locale's number format first (for one-off use).
-Outcome evaluate(QStringView areaText, qint32 lngZpusob, qint32 lngMapa, const QLocale &locale);
 
 } // namespace mezni

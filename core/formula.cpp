@@ -7,7 +7,7 @@
 
 namespace mezni {
 
-DeltaOrError deltaFor(double area, qint32 lngZpusob, qint32 lngMapa)
+DeltaOrError VypocetUMP(double area, qint32 lngZpusob, qint32 lngMapa)
 {
     const std::optional<Coefficients> c = coefficientsFor(lngZpusob, lngMapa);
     if (!c)
@@ -18,18 +18,6 @@ DeltaOrError deltaFor(double area, qint32 lngZpusob, qint32 lngMapa)
     if (!delta)
         return overflowError();
     return *delta;
-}
-
-DeltaOrError VypocetUMP(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
-                        const QLocale &locale)
-{
-    // Outside the table nothing is computed, so the text is not even read.
-    if (!coefficientsFor(lngZpusob, lngMapa))
-        return 0.0f;
-    const std::optional<double> area = textToDouble(areaText, locale);
-    if (!area)
-        return typeMismatchError();
-    return deltaFor(*area, lngZpusob, lngMapa);
 }
 
 } // namespace mezni

@@ -2,8 +2,7 @@
 
 #include "runtimeerror.h"
 
-#include <QLocale>
-#include <QStringView>
+#include <QtGlobal>
 #include <variant>
 
 namespace mezni {
@@ -11,13 +10,9 @@ namespace mezni {
 // The limit deviation δ as a 32-bit float, or the error that stopped its computation.
 using DeltaOrError = std::variant<float, RuntimeError>;
 
-// δ = k · √|area| + q for the method and map class codes, for an area already read. A map class
-// outside the table gives 0; a δ beyond the 32-bit float range is the overflow error.
-DeltaOrError deltaFor(double area, qint32 lngZpusob, qint32 lngMapa);
-
-// The same from the area text, converted with the given locale; a map class outside the table
-// gives 0 without reading the text, and a text that is not a number is an error.
-DeltaOrError VypocetUMP(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
-                        const QLocale &locale);
+// δ = k · √|area| + q for the method and map class codes, for an area already read (the text is
+// read once, by the evaluation). A map class outside the table gives 0; a δ beyond the 32-bit
+// float range is the overflow error.
+DeltaOrError VypocetUMP(double area, qint32 lngZpusob, qint32 lngMapa);
 
 } // namespace mezni

@@ -38,17 +38,6 @@ QString quoted(const QString &text)
     return shown + u"“"_s;
 }
 
-std::array<QString, 3> captionsFor(const Figures &f, const NumberFormat &numbers)
-{
-    std::array<QString, 3> texts{u"  "_s, u"  "_s, u"  MIN  = "_s};
-    numbers.appendOneDecimal(f.delta, texts[0]);
-    numbers.appendOneDecimal(f.twoDelta, texts[1]);
-    numbers.appendOneDecimal(f.min, texts[2]);
-    texts[2] += u"\r\n   MAX = "_s;
-    numbers.appendOneDecimal(f.max, texts[2]);
-    return texts;
-}
-
 std::array<QString, 3> resultLines(const Figures &f, const NumberFormat &numbers)
 {
     return {captions::delta() + u' ' + numbers.oneDecimal(f.delta),

@@ -34,9 +34,6 @@ inline QString bounds()
 // and so on: a message never carries a raw tab or a terminal's escape sequence.
 QString quoted(const QString &text);
 
-// The three result labels: "  14,5", "  29,0", "  MIN  = 2 471,0\r\n   MAX = 2 529,0".
-std::array<QString, 3> captionsFor(const Figures &figures, const NumberFormat &numbers);
-
 // One line each, with its caption: "Hodnota mezní odchylky: 14,5", "Dvojnásobek mezní odchylky:
 // 29,0", "Mezní hodnoty pro danou výměru: MIN 2 471,0, MAX 2 529,0".
 std::array<QString, 3> resultLines(const Figures &figures, const NumberFormat &numbers);

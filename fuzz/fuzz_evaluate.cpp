@@ -3,8 +3,8 @@
 // (low bits pick the locale, the top bit reads the rest as raw UTF-16 instead of UTF-8), then the
 // area text.
 
-#include "evaluation.h"
 #include "numbers.h"
+#include "outcome.h"
 
 #include <QLocale>
 #include <QString>

@@ -91,11 +91,6 @@ std::optional<double> textToDouble(QStringView text, const QLocale &locale)
     return value;
 }
 
-bool isNumeric(QStringView text, const QLocale &locale)
-{
-    return textToDouble(text, locale).has_value();
-}
-
 std::optional<qint32> textToInt32(QStringView text, const QLocale &locale)
 {
     bool ok = false;
@@ -214,15 +209,6 @@ std::optional<double> NumberFormat::read(QStringView text) const
             return value;
     }
     return textToDouble(text, m_locale);
-}
-
-std::optional<double> NumberFormat::readLatin1(std::string_view text) const
-{
-    if (m_fastRead) {
-        if (const auto value = readPlain(text.data(), text.data() + text.size()))
-            return value;
-    }
-    return textToDouble(QString::fromLatin1(text.data(), qsizetype(text.size())), m_locale);
 }
 
 void NumberFormat::appendOneDecimal(double value, QString &out) const

@@ -17,9 +17,6 @@ namespace mezni {
 // separator is a comma and grouping is not a dot, a dot is a decimal separator too.
 std::optional<double> textToDouble(QStringView text, const QLocale &locale);
 
-// True exactly when textToDouble() succeeds on the same text.
-bool isNumeric(QStringView text, const QLocale &locale);
-
 // A signed 32-bit integer, as an option button's code is stored.
 std::optional<qint32> textToInt32(QStringView text, const QLocale &locale);
 
@@ -39,8 +36,6 @@ public:
 
     const QLocale &locale() const { return m_locale; }
     std::optional<double> read(QStringView text) const;
-    // The same for text held as Latin-1 (ASCII) bytes, without converting plain numbers.
-    std::optional<double> readLatin1(std::string_view text) const;
     QString oneDecimal(double value) const;
     void appendOneDecimal(double value, QString &out) const;
 

@@ -1,5 +1,6 @@
 #include "commandline.h"
-#include "evaluation.h"
+#include "numbers.h"
+#include "outcome.h"
 #include "rowevaluator.h"
 
 #include <QBuffer>
@@ -167,7 +168,8 @@ void TestCommandLine::usageErrors_data()
     QTest::newRow("two tables") << QStringList{u"-s"_s, u"a.csv"_s, u"-s"_s, u"b.csv"_s}
                                 << QByteArray() << u"--soubor je zadána víckrát"_s;
     QTest::newRow("no header: says how to read data")
-        << QStringList{u"-s"_s, u"-"_s} << "1;2500\n2;300\n"_ba << u"--bez-hlavicky a --sloupec"_s;
+        << QStringList{u"-s"_s, u"-"_s} << "1;2500\n2;300\n"_ba
+        << u"volbou --bez-hlavicky a sloupec s výměrou číslem volbou --sloupec"_s;
     QTest::newRow("title row: names the header's row")
         << QStringList{u"-s"_s, u"-"_s}
         << "Seznam parcel;;\nParcela;V\xC3\xBDm\xC4\x9Bra;X\n1;2500;\n"_ba
@@ -688,7 +690,7 @@ void TestCommandLine::agreesWithWindow()
         for (const double area : {0.0, 0.4, 12.25, 999.95, 2500.0, 76543.21, 1e6 + 0.05, 3.3e9}) {
             for (qint32 mapa = 0; mapa <= 4; ++mapa) {
                 const QString text = locale.toString(area, 'f', 2);
-                const Outcome window = evaluate(text, 0, mapa, locale);
+                const Outcome window = evaluate(text, 0, mapa, NumberFormat(locale));
                 const Run cli =
                     run({u"-z"_s, u"graficky"_s, u"-m"_s,
                          QStringList{u"1000"_s, u"1250"_s, u"2000"_s, u"2500"_s, u"5000"_s}[mapa],

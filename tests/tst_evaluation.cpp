@@ -1,4 +1,5 @@
-#include "evaluation.h"
+#include "numbers.h"
+#include "outcome.h"
 
 #include <QTest>
 #include <cmath>
@@ -87,7 +88,7 @@ void TestEvaluation::results()
     QFETCH(QString, twoDelta);
     QFETCH(QString, bounds);
 
-    const Outcome outcome = evaluate(area, zpusob, mapa, locale);
+    const Outcome outcome = evaluate(area, zpusob, mapa, NumberFormat(locale));
     QCOMPARE(outcome.kind, Outcome::Kind::Results);
     QVERIFY(outcome.returnsFocus());
     QCOMPARE(outcome.captions[0], delta);
@@ -138,7 +139,7 @@ void TestEvaluation::messages()
     QFETCH(Outcome::Kind, kind);
     QFETCH(QString, message);
 
-    const Outcome outcome = evaluate(area, zpusob, mapa, locale);
+    const Outcome outcome = evaluate(area, zpusob, mapa, NumberFormat(locale));
     QCOMPARE(outcome.kind, kind);
     QCOMPARE(outcome.message, message);
     QCOMPARE(outcome.returnsFocus(), kind == Outcome::Kind::Information);
@@ -165,7 +166,7 @@ void TestEvaluation::lowerBound()
 {
     QFETCH(QString, area);
     QFETCH(QString, bounds);
-    const Outcome outcome = evaluate(area, 1, 0, english);
+    const Outcome outcome = evaluate(area, 1, 0, NumberFormat(english));
     QCOMPARE(outcome.kind, Outcome::Kind::Results);
     QCOMPARE(outcome.captions[2], bounds);
 }
@@ -181,8 +182,8 @@ void TestEvaluation::handChecked_data()
     // Worked out apart from the program (decimal arithmetic on the float and double values),
     // exact halves included: they round away from zero.
     const auto row = [](const char *tag, const QLocale &locale, const QString &area, int zpusob,
-                        int mapa, const QString &delta, const QString &twoDelta,
-                        const QString &min, const QString &max) {
+                        int mapa, const QString &delta, const QString &twoDelta, const QString &min,
+                        const QString &max) {
         QTest::newRow(tag) << locale << area << zpusob << mapa
                            << QStringList{u"  "_s + delta, u"  "_s + twoDelta, bounds(min, max)};
     };
@@ -209,7 +210,7 @@ void TestEvaluation::handChecked()
     QFETCH(int, zpusob);
     QFETCH(int, mapa);
     QFETCH(QStringList, captions);
-    const Outcome outcome = evaluate(area, zpusob, mapa, locale);
+    const Outcome outcome = evaluate(area, zpusob, mapa, NumberFormat(locale));
     QCOMPARE(outcome.kind, Outcome::Kind::Results);
     QCOMPARE(QStringList(outcome.captions.begin(), outcome.captions.end()), captions);
 }

@@ -6,7 +6,7 @@
 namespace mezni {
 
 // The window as drawn: every control with its place in twips (1/1440 inch), relative to its
-// container. Pixels come from these through one scale (see frmMezni_odchylka::pixelsPerTwip).
+// container. Pixels come from these through one scale, the smallest at which every text fits.
 struct Twips
 {
     int left, top, width, height;

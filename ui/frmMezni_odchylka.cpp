@@ -2,10 +2,10 @@
 
 #include "appicon.h"
 #include "controls.h"
-#include "evaluation.h"
 #include "keyposition.h"
 #include "messageboxes.h"
 #include "numbers.h"
+#include "outcome.h"
 #include "resulttexts.h"
 
 #include <QAction>

@@ -57,8 +57,6 @@ public:
 
     qint32 zpusob() const { return lngZpusob; }
     qint32 mapa() const { return lngMapa; }
-    // Pixels per twip for the font in use: the smallest scale at which every text fits.
-    double pixelsPerTwip() const { return m_scale; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

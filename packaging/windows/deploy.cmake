@@ -22,7 +22,6 @@ install(FILES /usr/share/doc/mingw-w64-common/copyright DESTINATION licenses
 
 # The installer's script, with the version and the names filled in; scripts/windows runs makensis
 # over it with the lists of files to install and remove.
-set(MO_APP_ID ${app_id})
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/windows/installer.nsi.in
                ${CMAKE_BINARY_DIR}/installer.nsi @ONLY)
 

@@ -19,6 +19,8 @@ constexpr qint64 chunkSize = 1 << 16;
 constexpr qint64 lookahead = 1 << 20;
 // A captured field is kept only up to here: no number is that long, and a longer one is none.
 constexpr std::size_t fieldLimit = 4096;
+// A field kept for showing is kept up to here.
+constexpr std::size_t shownFieldLimit = 1 << 16;
 // What a captured field longer than that holds instead: no number.
 constexpr std::string_view tooLong = "\x7F";
 
@@ -200,10 +202,10 @@ private:
 class CsvSource::Scanner
 {
 public:
-    Scanner(char delimiter, std::array<int, 2> columns, bool captureAll)
-        : m_delimiter(delimiter), m_columns(columns), m_captureAll(captureAll)
+    Scanner(char delimiter, std::array<int, 2> columns, bool captureAll,
+            std::size_t allLimit = std::string::npos)
+        : m_delimiter(delimiter), m_columns(columns), m_captureAll(captureAll), m_allLimit(allLimit)
     {
-        m_all.emplace_back();
     }
 
     // Scans data from m_pos; at the end of each record calls end(terminatorBegin, terminatorEnd),
@@ -233,10 +235,13 @@ private:
     void capture(const char *bytes, std::size_t count)
     {
         if (m_captureAll) {
-            // The look-ahead bounds these: headers and hints are kept whole.
-            m_all.back().append(bytes, count);
-            return;
+            // Kept whole in the look-ahead (headers); a shown field needs no more than a screen.
+            const std::size_t begin = m_all.ends.empty() ? 0 : m_all.ends.back();
+            const std::size_t have = m_all.bytes.size() - begin;
+            m_all.bytes.append(bytes, std::min(count, m_allLimit - std::min(m_allLimit, have)));
         }
+        if (m_columns[0] < 0 && m_columns[1] < 0)
+            return;
         const int slot = m_field == m_columns[0] ? 0 : m_field == m_columns[1] ? 1 : -1;
         if (slot < 0)
             return;
@@ -248,11 +253,11 @@ private:
     }
     void nextField()
     {
+        if (m_captureAll)
+            m_all.ends.push_back(std::uint32_t(m_all.bytes.size()));
         ++m_field;
         m_mode = Mode::FieldStart;
         m_record.empty = false;
-        if (m_captureAll)
-            m_all.emplace_back();
     }
     template<typename End> bool endRecord(std::size_t begin, std::size_t endAt, End &&end)
     {
@@ -266,6 +271,8 @@ private:
             else
                 m_record.captured[std::size_t(slot)].reset();
         }
+        if (m_captureAll)
+            m_all.ends.push_back(std::uint32_t(m_all.bytes.size()));
         m_record.all = m_captureAll ? &m_all : nullptr;
         const bool go = end(begin, endAt);
         ++m_line;
@@ -275,16 +282,14 @@ private:
         m_record.empty = m_record.blank = true;
         m_bytes[0].clear();
         m_bytes[1].clear();
-        if (m_captureAll) {
-            m_all.clear();
-            m_all.emplace_back();
-        }
+        m_all.clear();
         return go;
     }
 
     const char m_delimiter;
     const std::array<int, 2> m_columns;
     const bool m_captureAll;
+    const std::size_t m_allLimit;
     std::size_t m_pos = 0, m_crAt = 0;
     Mode m_mode = Mode::FieldStart;
     bool m_crPending = false;
@@ -292,7 +297,7 @@ private:
     int m_field = 0;
     qint64 m_row = 1, m_line = 1, m_recordLine = 1, m_quoteLine = 0;
     std::string m_bytes[2];
-    std::vector<std::string> m_all;
+    FieldBytes m_all;
     Record m_record;
 };
 
@@ -413,21 +418,19 @@ bool CsvSource::readChunk()
     m_buffer.resize(old + std::size_t(chunkSize));
     const qint64 got = m_in.read(m_buffer.data() + old, chunkSize);
     m_buffer.resize(old + std::size_t(std::max<qint64>(got, 0)));
+    m_read += std::max<qint64>(got, 0);
     return got > 0;
 }
 
-QString CsvSource::decode(std::string_view bytes) const
+QString TableFormat::encodingName() const
 {
-    return decodeTable(bytes, m_format.encoding);
-}
-
-std::string CsvSource::encode(const QString &text) const
-{
-    return encodeTable(text, m_format.encoding);
+    return encoding == TableEncoding::Utf8 ? QStringLiteral("UTF-8")
+                                           : QStringLiteral("Windows-1250");
 }
 
 QString CsvSource::open(std::size_t keepRecords)
 {
+    m_total = m_in.isSequential() ? 0 : m_in.size();
     while (qint64(m_buffer.size()) < lookahead && !m_eof)
         m_eof = !readChunk();
     std::string_view head = m_buffer;
@@ -493,8 +496,8 @@ QString CsvSource::open(std::size_t keepRecords)
     const auto keep = [&](std::size_t, std::size_t) {
         const Record &r = scanner.record();
         Head h{r.row, {}, r.blank};
-        for (const std::string &field : *r.all)
-            h.fields.push_back(decode(field));
+        for (std::size_t i = 0; i < r.all->size(); ++i)
+            h.fields.push_back(decode(r.all->field(i)));
         m_head.push_back(std::move(h));
         complete = true;
         return m_head.size() < keepRecords;
@@ -521,9 +524,10 @@ qint64 CsvSource::headRecords() const
     return counter.rowsEnded();
 }
 
-void CsvSource::capture(int first, int second)
+void CsvSource::capture(int first, int second, bool all)
 {
     m_columns = {first, second};
+    m_captureAll = all;
 }
 
 void CsvSource::scanLookahead(RecordHandler &handler)
@@ -541,7 +545,7 @@ bool CsvSource::run(RecordHandler &handler, TableOutput &out)
 {
     if (!out.passThrough(std::string_view(m_buffer).substr(0, m_start)))
         return false;
-    Scanner scanner(m_format.delimiter, m_columns, false);
+    Scanner scanner(m_format.delimiter, m_columns, m_captureAll, shownFieldLimit);
     scanner.restart(m_start);
     std::size_t emitFrom = m_start;
     qint64 consumed = 0; // bytes erased from the front of the buffer

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "csvsource.h"
-#include "rowevaluator.h"
+#include "tablesink.h"
+#include "tablesource.h"
 
 #include <string>
 
@@ -10,20 +10,21 @@ namespace mezni {
 // Writes what the program adds to a CSV table in the table's own delimiter and encoding: the
 // result headers after the header row, the cells after each row, always starting at the field
 // after the header's last one.
-class CsvSink
+class CsvSink final : public TableSink
 {
 public:
-    CsvSink(TableOutput &out, const CsvSource &source, DecimalMark mark, bool verdict, int width);
+    CsvSink(TableOutput &out, const TableFormat &format, DecimalMark mark, bool verdict, int width);
 
-    bool header(int fields);
-    bool row(int fields, const RowCells &cells);
+    bool header(int fields) override;
+    bool row(int fields, const RowCells &cells) override;
 
 private:
     void pad(int fields);
     void addField(std::string &out, const std::string &encoded) const;
+    std::string encode(const QString &text) const;
 
     TableOutput &m_out;
-    const CsvSource &m_source;
+    const TableEncoding m_encoding;
     const char m_delimiter;
     const char m_decimal;
     const bool m_verdict;

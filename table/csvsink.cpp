@@ -1,24 +1,24 @@
 #include "csvsink.h"
 
 #include "numbers.h"
+#include "tabletexts.h"
 
 namespace mezni {
 
-using namespace Qt::StringLiterals;
-
-CsvSink::CsvSink(TableOutput &out, const CsvSource &source, DecimalMark mark, bool verdict,
+CsvSink::CsvSink(TableOutput &out, const TableFormat &format, DecimalMark mark, bool verdict,
                  int width)
-    : m_out(out), m_source(source), m_delimiter(source.format().delimiter),
+    : m_out(out), m_encoding(format.encoding), m_delimiter(format.delimiter),
       m_decimal(decimalChar(mark)), m_verdict(verdict), m_width(width)
 {
-    QStringList names{u"Mezní odchylka"_s, u"Dvojnásobek mezní odchylky"_s, u"MIN"_s, u"MAX"_s};
-    if (verdict)
-        names += u"V mezích"_s;
-    names += u"Chyba"_s;
-    for (const QString &name : names)
-        addField(m_header, source.encode(name));
-    m_yes = source.encode(u"ano"_s);
-    m_no = source.encode(u"ne"_s);
+    for (const QString &name : tabletexts::resultColumns(verdict))
+        addField(m_header, encode(name));
+    m_yes = encode(tabletexts::verdict(true));
+    m_no = encode(tabletexts::verdict(false));
+}
+
+std::string CsvSink::encode(const QString &text) const
+{
+    return encodeTable(text, m_encoding);
 }
 
 void CsvSink::pad(int fields)
@@ -57,7 +57,7 @@ bool CsvSink::row(int fields, const RowCells &cells)
     m_cells.clear();
     if (fields > m_width) {
         // Any cell would stand under another header: only the reason, after the row's own fields.
-        addField(m_cells, m_source.encode(cells.error));
+        addField(m_cells, encode(cells.error));
         return m_out.appended(m_cells);
     }
     pad(fields);
@@ -86,7 +86,7 @@ bool CsvSink::row(int fields, const RowCells &cells)
     if (cells.error.isEmpty())
         m_cells += m_delimiter;
     else
-        addField(m_cells, m_source.encode(cells.error));
+        addField(m_cells, encode(cells.error));
     return m_out.appended(m_cells);
 }
 

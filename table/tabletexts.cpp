@@ -41,6 +41,20 @@ QString counted(qint64 n, const char16_t *one, const char16_t *few, const char16
     return QString::number(n) + u' ' + QString::fromUtf16(word);
 }
 
+QStringList resultColumns(bool verdict)
+{
+    QStringList names{u"Mezní odchylka"_s, u"Dvojnásobek mezní odchylky"_s, u"MIN"_s, u"MAX"_s};
+    if (verdict)
+        names += u"V mezích"_s;
+    names += u"Chyba"_s;
+    return names;
+}
+
+QString verdict(bool withinBounds)
+{
+    return withinBounds ? u"ano"_s : u"ne"_s;
+}
+
 QString missingArea()
 {
     return u"Chybí výměra"_s;
@@ -86,7 +100,8 @@ QString readsTwoWays(bool compared, const QString &text, const QString &asComma,
            "carka nebo --desetinna tecka"_s.arg(value(compared), quoted(text), asComma, asPoint);
 }
 
-QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailedRows)
+QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailedRows,
+                qint64 outside)
 {
     QString text = u"spočteno řádků: %1, s chybou: %2"_s.arg(computed).arg(failed);
     if (failed > 0) {
@@ -96,6 +111,24 @@ QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailed
         text += u" (%1 %2%3)"_s.arg(failed == 1 ? u"řádek"_s : u"řádky"_s, rows.join(u", "_s),
                                     failed > firstFailedRows.size() ? u", …"_s : QString());
     }
+    if (outside >= 0)
+        text += u", mimo meze: %1"_s.arg(outside);
+    return text;
+}
+
+QString summarySentence(qint64 computed, qint64 failed, qint64 outside, const QLocale &locale)
+{
+    const auto count = [&](qint64 n, const char16_t *one, const char16_t *few,
+                           const char16_t *many) {
+        const char16_t *word = n == 1 ? one : (n >= 2 && n <= 4) ? few : many;
+        return locale.toString(n) + u' ' + QString::fromUtf16(word);
+    };
+    const char16_t *ending = computed == 1 ? u"" : computed >= 2 && computed <= 4 ? u"y" : u"o";
+    QString text = u"Spočten"_s + QString::fromUtf16(ending) + u' ' +
+                   count(computed, u"řádek", u"řádky", u"řádků");
+    text += u", "_s + locale.toString(failed) + u" s chybou"_s;
+    if (outside >= 0)
+        text += u", "_s + locale.toString(outside) + u" mimo meze"_s;
     return text;
 }
 
@@ -106,11 +139,11 @@ QString unclosedQuote(qint64 line, qint64 row)
                .arg(row);
 }
 
-QString encodingChanged(const QString &encoding, qint64 row)
+QString encodingChanged(const QString &encoding, qint64 row, const ChoiceNames &names)
 {
     return u"tabulka od řádku %1 není v kódování %2, ve kterém jsou zapsány přidané sloupce: "
-           "výstup má dvě kódování. Zadejte kódování volbou --kodovani."_s.arg(row)
-               .arg(encoding);
+           "výstup má dvě kódování. Zadejte kódování %3."_s.arg(row)
+               .arg(encoding, names.encoding);
 }
 
 QString utf16()
@@ -144,12 +177,12 @@ QString notText(NotText kind)
     return u"Soubor není textová tabulka (obsahuje binární data): zadejte tabulku CSV."_s;
 }
 
-QString likelyDelimiter(const QStringList &headers, char delimiter)
+QString likelyDelimiter(const QStringList &headers, char delimiter, const ChoiceNames &names)
 {
+    const QString character(QChar::fromLatin1(delimiter));
     return u"V hlavičce tabulky není sloupec s výměrou: sloupce jsou zřejmě oddělené znakem %1, "
-           "zadejte jej volbou --oddelovac '%2'. Hlavička: %3."_s.arg(
-               quoted(QString(QChar::fromLatin1(delimiter))), QChar::fromLatin1(delimiter),
-               columnList(headers));
+           "zadejte jej %2. Hlavička: %3."_s.arg(quoted(character), names.delimiter.arg(character),
+                                                 columnList(headers));
 }
 
 QString empty()
@@ -190,40 +223,42 @@ QString columnTwice(const QString &name, const QList<int> &columns)
         quoted(name), numbers(columns));
 }
 
-QString noAreaColumn(const QStringList &headers)
+QString noAreaColumn(const QStringList &headers, const ChoiceNames &names)
 {
-    return u"V hlavičce tabulky není sloupec s výměrou: zadejte jej volbou --sloupec. "
-           "Sloupce: %1."_s.arg(columnList(headers));
+    return u"V hlavičce tabulky není sloupec s výměrou: zadejte jej %1. Sloupce: %2."_s.arg(
+        names.areaColumn, columnList(headers));
 }
 
-QString firstRowLooksLikeData()
+QString firstRowLooksLikeData(const ChoiceNames &names)
 {
-    return u" První řádek vypadá jako data: nemá-li tabulka hlavičku, zadejte --bez-hlavicky "
-           "a --sloupec ČÍSLO."_s;
+    return u" První řádek vypadá jako data: nemá-li tabulka hlavičku, zadejte to %1 a sloupec "
+           "s výměrou %2."_s.arg(names.noHeader, names.areaColumnByNumber);
 }
 
-QString headerLooksLater(qint64 row)
+QString headerLooksLater(qint64 row, const ChoiceNames &names)
 {
-    return u" Hlavička je zřejmě až na řádku %1: zadejte --radek-hlavicky %1."_s.arg(row);
+    return u" Hlavička je zřejmě až na řádku %1: zadejte ji %2."_s.arg(row).arg(
+        names.headerRow.arg(row));
 }
 
-QString manyAreaColumns(const QStringList &headers, const QList<int> &columns)
+QString manyAreaColumns(const QStringList &headers, const QList<int> &columns,
+                        const ChoiceNames &names)
 {
-    return u"V hlavičce tabulky je víc sloupců s výměrou (sloupce %1): zadejte ten pravý volbou "
-           "--sloupec, druhý případně --porovnat. Sloupce: %2."_s.arg(numbers(columns),
-                                                                      columnList(headers));
+    return u"V hlavičce tabulky je víc sloupců s výměrou (sloupce %1): zadejte ten pravý %2, "
+           "druhý případně %3. Sloupce: %4."_s.arg(numbers(columns), names.areaColumn,
+                                                   names.compareColumn, columnList(headers));
 }
 
-QString onlyAreaColumnCompared(const QString &header)
+QString onlyAreaColumnCompared(const QString &header, const ChoiceNames &names)
 {
-    return u"Jediný sloupec s výměrou, %1, je zadán k porovnání (--porovnat): sloupec s výměrou "
-           "řádku zadejte volbou --sloupec."_s.arg(quoted(header));
+    return u"Jediný sloupec s výměrou, %1, je zadán k porovnání: sloupec s výměrou řádku zadejte "
+           "%2."_s.arg(quoted(header), names.areaColumn);
 }
 
 QString sameColumnTwice(int column)
 {
-    return u"Volby --sloupec a --porovnat určují týž sloupec (%1): porovnávaná výměra musí být "
-           "v jiném sloupci."_s.arg(column + 1);
+    return u"Sloupec s výměrou a sloupec k porovnání jsou týž sloupec (%1): porovnávaná výměra "
+           "musí být v jiném sloupci."_s.arg(column + 1);
 }
 
 QString otherUnit(const QString &header, const QString &unit)
@@ -232,10 +267,10 @@ QString otherUnit(const QString &header, const QString &unit)
            "na m²."_s.arg(quoted(header), unit);
 }
 
-QString noHeaderManyColumns(int columns)
+QString noHeaderManyColumns(int columns, const ChoiceNames &names)
 {
-    return u"Tabulka bez hlavičky má %1: zadejte sloupec s výměrou číslem (--sloupec)."_s.arg(
-        counted(columns, u"sloupec", u"sloupce", u"sloupců"));
+    return u"Tabulka bez hlavičky má %1: zadejte sloupec s výměrou %2."_s.arg(
+        counted(columns, u"sloupec", u"sloupce", u"sloupců"), names.areaColumnByNumber);
 }
 
 } // namespace mezni::tabletexts

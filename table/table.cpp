@@ -1,6 +1,7 @@
 #include "table.h"
 
 #include "csvsink.h"
+#include "csvsource.h"
 #include "rowevaluator.h"
 #include "tabletexts.h"
 
@@ -49,29 +50,21 @@ QString otherUnit(const QString &header)
     return {};
 }
 
-struct Columns
-{
-    qint64 headerRow = 0; // 0: no header
-    int width = 1;
-    int area = -1;
-    int compare = -1;
-};
-
 class Resolver
 {
 public:
-    Resolver(const CsvSource &source, const TableOptions &options)
+    Resolver(const TableSource &source, const TableOptions &options)
         : m_source(source), m_options(options)
     {
     }
 
-    QString resolve(Columns &columns);
+    QString resolve(TableColumns &columns);
 
 private:
     int column(const QString &wanted, QString &error) const;
     QString noAreaColumn() const;
 
-    const CsvSource &m_source;
+    const TableSource &m_source;
     const TableOptions &m_options;
     QStringList m_headers;
     bool m_named = false;
@@ -127,43 +120,46 @@ std::optional<char> likelyDelimiter(const QStringList &headers, char delimiter)
 QString Resolver::noAreaColumn() const
 {
     if (const std::optional<char> d = likelyDelimiter(m_headers, m_source.format().delimiter))
-        return tabletexts::likelyDelimiter(m_headers, *d);
-    QString text = tabletexts::noAreaColumn(m_headers);
-    for (const CsvSource::Head &h : m_source.head()) {
+        return tabletexts::likelyDelimiter(m_headers, *d, m_options.names);
+    QString text = tabletexts::noAreaColumn(m_headers, m_options.names);
+    for (const Head &h : m_source.head()) {
         if (h.row <= m_options.headerRow.value_or(1))
             continue;
         if (std::any_of(h.fields.begin(), h.fields.end(), isAreaHeader))
-            return text + tabletexts::headerLooksLater(h.row);
+            return text + tabletexts::headerLooksLater(h.row, m_options.names);
     }
     const auto looksLikeNumber = [&](const QString &field) {
         const std::string bytes = m_source.encode(field);
         return readNumber(bytes, m_source.format().encoding).isNumber();
     };
     if (std::any_of(m_headers.begin(), m_headers.end(), looksLikeNumber))
-        text += tabletexts::firstRowLooksLikeData();
+        text += tabletexts::firstRowLooksLikeData(m_options.names);
     return text;
 }
 
-QString Resolver::resolve(Columns &c)
+QString Resolver::resolve(TableColumns &c)
 {
-    const std::vector<CsvSource::Head> &head = m_source.head();
+    const std::vector<Head> &head = m_source.head();
     m_named = !m_options.noHeader;
     if (m_named) {
         c.headerRow = m_options.headerRow.value_or(1);
-        const auto found = std::find_if(head.begin(), head.end(), [&](const CsvSource::Head &h) {
-            return h.row == c.headerRow;
-        });
+        const auto found = std::find_if(head.begin(), head.end(),
+                                        [&](const Head &h) { return h.row == c.headerRow; });
         if (found == head.end())
             return tabletexts::headerRowMissing(c.headerRow, m_source.headRecords());
         m_headers = QStringList(found->fields.begin(), found->fields.end());
     } else {
         // The first row that holds anything sets the width.
-        const auto first = std::find_if(head.begin(), head.end(),
-                                        [](const CsvSource::Head &h) { return !h.blank; });
-        const CsvSource::Head &h = first != head.end() ? *first : head.front();
+        const auto first =
+            std::find_if(head.begin(), head.end(), [](const Head &h) { return !h.blank; });
+        const Head &h = first != head.end() ? *first : head.front();
         m_headers = QStringList(h.fields.begin(), h.fields.end());
     }
     c.width = int(m_headers.size());
+    c.headers = m_headers;
+    if (!m_named)
+        for (qsizetype i = 0; i < c.headers.size(); ++i)
+            c.headers[i] = QString::number(i + 1);
 
     QString error;
     if (!m_options.compareColumn.isEmpty()) {
@@ -177,7 +173,7 @@ QString Resolver::resolve(Columns &c)
             return error;
     } else if (!m_named) {
         if (c.width != 1)
-            return tabletexts::noHeaderManyColumns(c.width);
+            return tabletexts::noHeaderManyColumns(c.width, m_options.names);
         c.area = 0;
     } else {
         QList<int> candidates;
@@ -186,20 +182,24 @@ QString Resolver::resolve(Columns &c)
                 candidates += int(i);
         if (candidates.isEmpty())
             return c.compare >= 0 && isAreaHeader(m_headers[c.compare])
-                       ? tabletexts::onlyAreaColumnCompared(m_headers[c.compare])
+                       ? tabletexts::onlyAreaColumnCompared(m_headers[c.compare], m_options.names)
                        : noAreaColumn();
         if (candidates.size() > 1)
-            return tabletexts::manyAreaColumns(m_headers, candidates);
+            return tabletexts::manyAreaColumns(m_headers, candidates, m_options.names);
         c.area = candidates.front();
     }
-    if (c.area == c.compare)
+    if (c.area == c.compare) {
+        c.compare = -1;
         return tabletexts::sameColumnTwice(c.area);
+    }
     if (m_named) {
         for (const int i : {c.area, c.compare}) {
             if (i < 0)
                 continue;
-            if (const QString unit = otherUnit(m_headers[i]); !unit.isEmpty())
+            if (const QString unit = otherUnit(m_headers[i]); !unit.isEmpty()) {
+                c.area = c.compare = -1;
                 return tabletexts::otherUnit(m_headers[i], unit);
+            }
         }
     }
     return {};
@@ -302,25 +302,28 @@ private:
 class Rows final : public RecordHandler
 {
 public:
-    Rows(const Columns &columns, const RowRules &rules, CsvSink &sink, HeldOutput &held,
-         TableSummary &summary)
-        : m_columns(columns), m_rules(rules), m_sink(sink), m_held(held), m_summary(summary)
+    using Kind = TableObserver::Kind;
+
+    Rows(const TableColumns &columns, const RowRules &rules, TableSink *sink, HeldOutput &held,
+         TableSummary &summary, TableObserver *observer)
+        : m_columns(columns), m_rules(rules), m_sink(sink), m_held(held), m_summary(summary),
+          m_observer(observer)
     {
     }
 
     bool record(const Record &r) override
     {
         if (r.row < m_columns.headerRow) // a title above the header
-            return true;
+            return observe(r, Kind::Title);
         if (r.row == m_columns.headerRow)
-            return m_sink.header(r.fields);
+            return observe(r, Kind::Header) && (!m_sink || m_sink->header(r.fields));
         // In one column an empty line is a parcel without its area, unless no row follows it.
         if (r.blank && r.fields == 1 && m_rules.width == 1) {
             m_held.hold(r.row);
-            return true;
+            return observe(r, Kind::Pending);
         }
         if (r.blank) // an empty line, or one of delimiters and spaces only
-            return true;
+            return observe(r, Kind::Blank);
         if (!releaseHeld())
             return false;
         if (r.unclosedQuoteLine > 0) {
@@ -328,25 +331,41 @@ public:
             m_summary.unclosedQuoteLine = r.unclosedQuoteLine;
             m_summary.unclosedQuoteRow = r.row;
             failed(r.row);
-            return true;
+            return observe(r, Kind::Unclosed);
         }
+        if (m_rules.areaColumn < 0) // the columns are not resolved: shown without results
+            return observe(r, Kind::Row);
         const RowCells cells = evaluateRow({r.fields, r.captured[0], r.captured[1]}, m_rules);
-        if (cells.error.isEmpty())
-            ++m_summary.computed;
-        else
+        if (!cells.error.isEmpty())
             failed(r.row);
-        return m_sink.row(r.fields, cells);
+        else if (cells.verdict == false)
+            ++m_summary.outside, ++m_summary.computed;
+        else
+            ++m_summary.computed;
+        return observe(r, Kind::Row, &cells) && (!m_sink || m_sink->row(r.fields, cells));
     }
+    bool stopped() const { return m_stopped; }
 
 private:
+    bool observe(const Record &r, Kind kind, const RowCells *cells = nullptr)
+    {
+        if (m_observer && !m_observer->record(r, kind, cells))
+            m_stopped = true;
+        return !m_stopped;
+    }
     bool releaseHeld()
     {
-        return m_held.release([this](qint64 row) {
+        bool any = false;
+        const bool written = m_held.release([this, &any](qint64 row) {
             RowCells cells;
             cells.error = tabletexts::missingArea();
             failed(row);
-            return m_sink.row(1, cells);
+            any = true;
+            return !m_sink || m_sink->row(1, cells);
         });
+        if (any && m_observer)
+            m_observer->pendingAreRows();
+        return written;
     }
     void failed(qint64 row)
     {
@@ -354,11 +373,21 @@ private:
             m_summary.firstFailedRows += row;
     }
 
-    const Columns &m_columns;
+    const TableColumns &m_columns;
     const RowRules &m_rules;
-    CsvSink &m_sink;
+    TableSink *m_sink;
     HeldOutput &m_held;
     TableSummary &m_summary;
+    TableObserver *m_observer;
+    bool m_stopped = false;
+};
+
+// Where nothing is to be written: the table is only shown.
+class Discard final : public TableOutput
+{
+public:
+    bool passThrough(std::string_view) override { return true; }
+    bool appended(std::string_view) override { return true; }
 };
 
 } // namespace
@@ -373,47 +402,69 @@ QString foldedKey(const QString &text, QStringView alsoKeep)
 }
 
 TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &options,
-                         const QLocale &locale)
+                         const QLocale &locale, TableObserver *observer)
 {
     TableResult result;
     if (options.noHeader && options.headerRow) {
         result.usageError = tabletexts::headerRowWithoutHeader();
         return result;
     }
-    CsvSource source(in, {options.delimiter, options.encoding, options.asciiText}, locale);
+    const std::unique_ptr<TableSource> source = openTableSource(in, options, locale);
     const std::size_t keep =
         std::size_t(std::max<qint64>(options.headerRow.value_or(1), 1)) + rowsForHints;
-    result.usageError = source.open(keep);
+    result.usageError = source->open(keep);
+    result.format = source->format();
     if (!result.usageError.isEmpty())
         return result;
-    Columns columns;
-    result.usageError = Resolver(source, options).resolve(columns);
-    if (!result.usageError.isEmpty())
-        return result;
-    source.capture(columns.area, columns.compare);
+    TableColumns &columns = result.columns;
+    result.usageError = Resolver(*source, options).resolve(columns);
+    // Unresolved columns end the table, unless it is only being shown.
+    if (!result.usageError.isEmpty()) {
+        if (!observer || columns.headers.isEmpty())
+            return result;
+        columns.area = columns.compare = -1;
+    }
+    source->capture(columns.area, columns.compare, observer != nullptr);
 
-    RowRules rules;
+    RowRules &rules = result.rules;
     rules.lngZpusob = options.lngZpusob;
     rules.lngMapa = options.lngMapa;
     rules.width = columns.width;
     rules.areaColumn = columns.area;
     rules.compareColumn = columns.compare;
-    rules.encoding = source.format().encoding;
+    rules.encoding = source->format().encoding;
     Votes votes(columns.headerRow, rules.encoding);
-    source.scanLookahead(votes);
-    rules.numbers = votes.convention(options.decimal, source.format().semicolons(), locale);
+    source->scanLookahead(votes);
+    rules.numbers = votes.convention(options.decimal, source->format().semicolons(), locale);
 
-    HeldOutput held(out);
-    CsvSink sink(held, source, rules.numbers.mark, columns.compare >= 0, columns.width);
-    Rows rows(columns, rules, sink, held, result.summary);
+    Discard discard;
+    const bool writing = result.usageError.isEmpty();
+    HeldOutput held(writing ? out : discard);
+    const std::unique_ptr<TableSink> sink =
+        writing ? makeSink(held, source->format(), rules.numbers.mark, columns.compare >= 0,
+                           columns.width)
+                : nullptr;
+    Rows rows(columns, rules, sink.get(), held, result.summary, observer);
     // Empty lines held at the end are after the last row: no rows.
-    result.outputFailed = !source.run(rows, held) || !held.release([](qint64) { return true; });
-    result.summary.encodingChangedRow = source.encodingChangedAt();
-    result.format = source.format();
-    result.rules = rules;
-    result.summary.encoding =
-        rules.encoding == TableEncoding::Utf8 ? u"UTF-8"_s : u"Windows-1250"_s;
+    const bool ran = source->run(rows, held);
+    result.stopped = rows.stopped();
+    result.outputFailed = !result.stopped && (!ran || !held.release([](qint64) { return true; }));
+    result.summary.encodingChangedRow = source->encodingChangedAt();
+    result.summary.encoding = source->format().encodingName();
     return result;
+}
+
+std::unique_ptr<TableSource> openTableSource(QIODevice &in, const TableOptions &options,
+                                             const QLocale &locale)
+{
+    return std::make_unique<CsvSource>(
+        in, CsvSource::Options{options.delimiter, options.encoding, options.asciiText}, locale);
+}
+
+std::unique_ptr<TableSink> makeSink(TableOutput &out, const TableFormat &format, DecimalMark mark,
+                                    bool verdict, int width)
+{
+    return std::make_unique<CsvSink>(out, format, mark, verdict, width);
 }
 
 } // namespace mezni

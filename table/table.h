@@ -1,0 +1,109 @@
+#pragma once
+
+#include "rowevaluator.h"
+#include "tablenumbers.h"
+#include "tablesink.h"
+#include "tablesource.h"
+#include "tabletexts.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QtGlobal>
+#include <memory>
+#include <optional>
+
+class QIODevice;
+class QLocale;
+
+namespace mezni {
+
+struct TableOptions
+{
+    qint32 lngZpusob = 1;
+    qint32 lngMapa = 0;
+    QString areaColumn;    // header or 1-based number; empty: the column whose header says so
+    QString compareColumn; // empty: no verdict
+    bool noHeader = false;
+    std::optional<qint64> headerRow;       // 1-based; the rows above it are titles
+    std::optional<char> delimiter;         // detected when not given
+    std::optional<TableEncoding> encoding; // detected when not given
+    std::optional<DecimalMark> decimal;    // settled by the table's values when not given
+    // The encoding of the added texts where the table's bytes leave it open (a terminal's).
+    std::optional<TableEncoding> asciiText;
+    tabletexts::ChoiceNames names; // how usage errors name what to change
+};
+
+struct TableSummary
+{
+    qint64 computed = 0;
+    qint64 failed = 0;
+    qint64 outside = 0;            // computed, with a compared area outside the bounds
+    QList<qint64> firstFailedRows; // the first few, numbered as a spreadsheet shows them
+    qint64 unclosedQuoteLine = 0, unclosedQuoteRow = 0;
+    qint64 encodingChangedRow = 0;
+    QString encoding; // the name of the table's encoding, for the messages
+};
+
+// The columns the table is read by.
+struct TableColumns
+{
+    qint64 headerRow = 0; // 0: no header
+    int width = 1;
+    int area = -1; // -1: none found
+    int compare = -1;
+    QStringList headers; // of the header row, or numbered where there is none
+};
+
+struct TableResult
+{
+    QString usageError;        // the table could not be processed at all; nothing was written
+    bool outputFailed = false; // the output refused bytes: the table stopped there
+    bool stopped = false;      // the observer stopped it
+    TableSummary summary;
+    TableFormat format;   // as detected or given
+    TableColumns columns; // as resolved (the headers also where resolving failed)
+    RowRules rules;       // how the rows were read
+
+    bool complete() const { return summary.failed == 0 && summary.encodingChangedRow == 0; }
+};
+
+// What became of each record, for a caller that shows the table (the table window).
+class TableObserver
+{
+public:
+    enum class Kind {
+        Title, // above the header
+        Header,
+        Row,     // evaluated, its cells given (none where no area column was found)
+        Blank,   // passed without results
+        Pending, // an empty line of a one-column table: a row if a row follows (missingArea())
+        Unclosed // a quote never closed: the rest of the file, without results
+    };
+    virtual ~TableObserver() = default;
+    // The record with every field; false stops the table.
+    virtual bool record(const Record &record, Kind kind, const RowCells *cells) = 0;
+    // The pending records up to this one are rows without their area.
+    virtual void pendingAreRows() = 0;
+};
+
+// Letters and digits (and any character of alsoKeep) without diacritics, in lower case, as headers
+// and option values are compared: "Výměra [m2]" → "vymeram2", "Číselně" → "ciselne".
+QString foldedKey(const QString &text, QStringView alsoKeep = {});
+
+// Streams a table of parcels from in to out, every row with the results appended under the
+// result headers. The locale decides what the table itself does not: the delimiter of a
+// one-column table, the decimal mark of a table whose values do not settle it. An observer gets
+// every record with all of its fields, also where the columns could not be resolved (then
+// nothing is written and the records come without results).
+TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &options,
+                         const QLocale &locale, TableObserver *observer = nullptr);
+
+// The reader and the writer of the table's format.
+std::unique_ptr<TableSource> openTableSource(QIODevice &in, const TableOptions &options,
+                                             const QLocale &locale);
+std::unique_ptr<TableSink> makeSink(TableOutput &out, const TableFormat &format, DecimalMark mark,
+                                    bool verdict, int width);
+
+} // namespace mezni

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "resulttexts.h"
+
+#include <QList>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+namespace mezni {
+enum class NotText;
+}
+
+// Every text of the table mode: the reasons in "Chyba", the summary and the usage errors.
+namespace mezni::tabletexts {
+
+// What a usage error asks the user to change, in the caller's words: the command line names its
+// options ("volbou --sloupec"), the table window its controls.
+struct ChoiceNames
+{
+    QString areaColumn;         // where the area column is chosen
+    QString areaColumnByNumber; // the same where only its number can name it
+    QString compareColumn;
+    QString noHeader;
+    QString headerRow; // %1: the row
+    QString delimiter; // %1: the character
+    QString encoding;
+};
+
+// "1 řádek", "3 řádky", "5 řádků": the Czech plural of a counted word.
+QString counted(qint64 n, const char16_t *one, const char16_t *few, const char16_t *many);
+
+using mezni::quoted;
+
+// The names of the columns the program adds, in order ("V mezích" only with a verdict), and the
+// words of the verdict.
+QStringList resultColumns(bool verdict);
+QString verdict(bool withinBounds);
+
+// The reasons a row gets in "Chyba".
+QString missingArea();
+QString missingAreaField(int column);
+QString missingComparedField(int column);
+QString tooManyFields(int fields, int width);
+QString notNumber(bool compared);
+QString negativeCompared();
+QString otherDecimalMark(bool compared, const QString &value, char tableMark);
+QString readsTwoWays(bool compared, const QString &value, const QString &asComma,
+                     const QString &asPoint);
+
+// The summary on standard error, without the program's name.
+// outside: the rows outside their bounds, -1 where there is no verdict.
+QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailedRows,
+                qint64 outside = -1);
+// The same as a sentence: "Spočteno 1 234 řádků, 3 s chybou, 2 mimo meze".
+QString summarySentence(qint64 computed, qint64 failed, qint64 outside, const QLocale &locale);
+QString unclosedQuote(qint64 line, qint64 row);
+QString encodingChanged(const QString &encoding, qint64 row, const ChoiceNames &names);
+
+// Usage errors: the table cannot be processed at all.
+QString utf16();
+QString notText(NotText kind);
+QString likelyDelimiter(const QStringList &headers, char delimiter, const ChoiceNames &names);
+QString empty();
+QString firstRowTooLong();
+QString headerRowMissing(qint64 row, qint64 rows);
+QString headerRowWithoutHeader();
+QString columnMissing(const QString &name, const QStringList &headers);
+QString columnNumberMissing(const QString &name, int columns);
+QString columnTwice(const QString &name, const QList<int> &columns);
+QString noAreaColumn(const QStringList &headers, const ChoiceNames &names);
+QString firstRowLooksLikeData(const ChoiceNames &names);
+QString headerLooksLater(qint64 row, const ChoiceNames &names);
+QString manyAreaColumns(const QStringList &headers, const QList<int> &columns,
+                        const ChoiceNames &names);
+QString onlyAreaColumnCompared(const QString &header, const ChoiceNames &names);
+QString sameColumnTwice(int column);
+QString otherUnit(const QString &header, const QString &unit);
+QString noHeaderManyColumns(int columns, const ChoiceNames &names);
+
+} // namespace mezni::tabletexts
