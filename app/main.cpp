@@ -1,9 +1,11 @@
 #include "commandline.h"
 #include "controls.h"
+#include "filedialogs.h"
 #include "frmMezni_odchylka.h"
 #include "messageboxes.h"
 #include "program.h"
 #include "standardstreams.h"
+#include "tablewindow.h"
 #include "translation.h"
 
 #include <QApplication>
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -120,9 +123,13 @@ int windowOption(const char *argument)
     return -1;
 }
 
-bool onlyWindowOptions(int argc, char *argv[])
+// Started by the desktop (--okno, with the tables to open) or with Qt's own window options
+// only: the window. Anything else is the command line.
+bool wantsWindow(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--okno") == 0)
+            return true;
         const int values = windowOption(argv[i]);
         if (values < 0 || i + values >= argc)
             return false;
@@ -131,26 +138,27 @@ bool onlyWindowOptions(int argc, char *argv[])
     return true;
 }
 
-// Arguments where nobody would see the output: a table dropped on the icon of the Windows
-// program, which has no console. Says, in a message box, what does it.
+// Arguments where nobody would see the output (the Windows program of the GUI subsystem, which
+// has no console): tables dropped on its icon, or chosen with "Open with", open in the window;
+// anything else is explained in a message box.
+bool onlyFiles(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (windowOption(argv[i]) < 0 && !QFileInfo(QString::fromLocal8Bit(argv[i])).isFile())
+            return false;
+    return argc > 1;
+}
+
 int explainCommandLine(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     setNames();
     QTranslator qtCzech;
     mezni::installQtCzech(qtCzech);
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
-    QString text = QStringLiteral("Bez okna program počítá v příkazovém řádku nebo v PowerShellu.");
-    if (arguments.size() == 1 && QFileInfo(arguments.front()).isFile()) {
-        const QFileInfo table(arguments.front());
-        const QString results =
-            table.dir().filePath(table.completeBaseName() + QStringLiteral("-odchylky.csv"));
-        text +=
-            QStringLiteral("\n\nTabulku spočítá příkaz:\n\nmezni-odchylka -s \"%1\" -o \"%2\"")
-                .arg(QDir::toNativeSeparators(table.filePath()), QDir::toNativeSeparators(results));
-    } else {
-        text += QStringLiteral("\n\nNápovědu vypíše „mezni-odchylka --help“.");
-    }
+    const QString text =
+        QStringLiteral("Bez okna program počítá v příkazovém řádku nebo v PowerShellu.\n\n"
+                       "Nápovědu vypíše „%1 --help“.")
+            .arg(mezni::program::name);
     mezni::QtMessageBoxes boxes;
     boxes.show(nullptr, mezni::MessageIcon::Information, mezni::windowCaption.toString(), text);
     return mezni::UsageError;
@@ -160,8 +168,9 @@ int explainCommandLine(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    // Any argument but Qt's window options means the command line: no display, no widgets.
-    if (argc > 1 && !onlyWindowOptions(argc, argv)) {
+    // Any argument but --okno and Qt's window options means the command line: no display, no
+    // widgets.
+    if (!wantsWindow(argc, argv) && !(!mezni::hasStandardOutput() && onlyFiles(argc, argv))) {
         if (!mezni::hasStandardOutput())
             return explainCommandLine(argc, argv);
         const mezni::StandardStreams streams = mezni::standardStreams();
@@ -196,7 +205,18 @@ int main(int argc, char *argv[])
     mezni::installQtCzech(qtCzech);
 
     mezni::QtMessageBoxes messageBoxes;
-    mezni::frmMezni_odchylka window(messageBoxes, QLocale::system());
-    window.show();
+    mezni::QtFileDialogs fileDialogs;
+    mezni::TableWindows tables(messageBoxes, fileDialogs, QLocale::system());
+    // Tables given (Qt has taken its own options out): each in a table window of its own.
+    QStringList files = QCoreApplication::arguments().mid(1);
+    files.removeAll(QStringLiteral("--okno"));
+    for (const QString &file : std::as_const(files))
+        tables.open(file);
+    std::unique_ptr<mezni::frmMezni_odchylka> window;
+    if (files.isEmpty()) {
+        window =
+            std::make_unique<mezni::frmMezni_odchylka>(messageBoxes, QLocale::system(), &tables);
+        window->show();
+    }
     return QApplication::exec();
 }

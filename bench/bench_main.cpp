@@ -173,7 +173,8 @@ void BM_TableMillionRows(benchmark::State &state)
 }
 BENCHMARK(BM_TableMillionRows)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
-// Spawns the child, waits for its first frame byte, then for its exit (for its peak memory).
+// Spawns the child, waits for the byte it writes (at its first frame, or where a table's summary
+// is complete), then for its exit (for its peak memory).
 Run startChild(const std::vector<std::string> &args)
 {
     int out[2];
@@ -237,6 +238,45 @@ void BM_StartupToFirstFrame(benchmark::State &state)
     state.counters["peak_ratio_to_label"] = double(windowPeak) / double(labelPeak);
 }
 BENCHMARK(BM_StartupToFirstFrame)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
+
+// The million-row table in the table window until its summary is complete, beside the command
+// line on the same file; memory beside the table window on a table of its header only.
+void BM_TableWindowMillionRows(benchmark::State &state)
+{
+    const std::string big = writeExcelTable(1000000);
+    const std::string header = std::filesystem::temp_directory_path() / "mo-bench-header.csv";
+    if (std::FILE *file = std::fopen(header.c_str(), "wb")) {
+        std::fputs("Parcela;V\xFDm\xECra [m2];Pozn\xE1mka\r\n", file);
+        std::fclose(file);
+    }
+    double window = 0, commandLine = 0;
+    long windowPeak = 0, emptyPeak = 0;
+    for (auto _ : state) {
+        // Alternated, so that both see the same machine state.
+        const Run w = startChild({"table", big});
+        const Run c = runToEnd({appPath, "-s", big});
+        const Run e = startChild({"table", header});
+        if (w.seconds == 0 || c.seconds == 0 || e.seconds == 0) {
+            state.SkipWithError("the table window or the command line did not finish");
+            return;
+        }
+        window += w.seconds;
+        commandLine += c.seconds;
+        windowPeak = std::max(windowPeak, w.peakKiB);
+        emptyPeak = std::max(emptyPeak, e.peakKiB);
+        state.SetIterationTime(w.seconds);
+    }
+    const auto n = double(state.iterations());
+    const double fileKiB = double(std::filesystem::file_size(big)) / 1024;
+    state.counters["window_s"] = window / n;
+    state.counters["command_line_s"] = commandLine / n;
+    state.counters["ratio_to_command_line"] = window / commandLine;
+    state.counters["file_KiB"] = fileKiB;
+    state.counters["window_peak_KiB"] = double(windowPeak);
+    state.counters["empty_window_peak_KiB"] = double(emptyPeak);
+    state.counters["above_empty_per_file_size"] = double(windowPeak - emptyPeak) / fileKiB;
+}
+BENCHMARK(BM_TableWindowMillionRows)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 void BM_EnterUntilCaptions(benchmark::State &state)
 {

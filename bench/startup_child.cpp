@@ -6,9 +6,13 @@
 //   mo_startup_child size                 prints the window's size and exits
 //   mo_startup_child label WIDTH HEIGHT   a plain window of that size with one label
 //   mo_startup_child empty WIDTH HEIGHT   a plain window of that size, nothing in it
+//   mo_startup_child table FILE           the table window on FILE: the byte once its summary is
+//                                         complete
 
+#include "filedialogs.h"
 #include "frmMezni_odchylka.h"
 #include "messageboxes.h"
+#include "tablewindow.h"
 #include "translation.h"
 
 #include <QApplication>
@@ -40,6 +44,7 @@ protected:
 
 int main(int argc, char *argv[])
 {
+    const bool table = argc > 2 && std::strcmp(argv[1], "table") == 0;
     const bool label = argc > 3 && std::strcmp(argv[1], "label") == 0;
     const bool empty = argc > 3 && std::strcmp(argv[1], "empty") == 0;
     QApplication app(argc, argv);
@@ -47,6 +52,19 @@ int main(int argc, char *argv[])
     QTranslator qtCzech;
     mezni::QtMessageBoxes boxes;
     std::unique_ptr<QWidget> window;
+    mezni::QtFileDialogs dialogs;
+    if (table) {
+        mezni::installQtCzech(qtCzech);
+        auto *tableWindow = new mezni::TableWindow(QString::fromLocal8Bit(argv[2]), 1, 0, boxes,
+                                                   dialogs, QLocale::system());
+        QObject::connect(tableWindow, &mezni::TableWindow::computed, [] {
+            std::fputc('F', stdout);
+            std::fflush(stdout);
+            std::_Exit(0);
+        });
+        tableWindow->show();
+        return QApplication::exec();
+    }
     if (label || empty) {
         window = std::make_unique<QWidget>();
         // The real window's size, measured once and passed in, so all paint the same area.

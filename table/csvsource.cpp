@@ -1,5 +1,6 @@
 #include "csvsource.h"
 
+#include "rowevaluator.h"
 #include "tabletexts.h"
 
 #include <QIODevice>
@@ -17,12 +18,8 @@ constexpr qint64 chunkSize = 1 << 16;
 // Read before anything is written: enough to see the encoding, the header and what the values
 // settle.
 constexpr qint64 lookahead = 1 << 20;
-// A captured field is kept only up to here: no number is that long, and a longer one is none.
-constexpr std::size_t fieldLimit = 4096;
 // A field kept for showing is kept up to here.
 constexpr std::size_t shownFieldLimit = 1 << 16;
-// What a captured field longer than that holds instead: no number.
-constexpr std::string_view tooLong = "\x7F";
 
 const std::string_view utf8Bom = "\xEF\xBB\xBF";
 
@@ -245,11 +242,10 @@ private:
         const int slot = m_field == m_columns[0] ? 0 : m_field == m_columns[1] ? 1 : -1;
         if (slot < 0)
             return;
+        // Enough to see that a field is too long to be a number (asCaptured()).
         std::string &field = m_bytes[slot];
-        if (field.size() + count <= fieldLimit)
-            field.append(bytes, count);
-        else
-            field = tooLong;
+        field.append(bytes, std::min(count, capturedFieldLimit + 1 -
+                                                std::min(capturedFieldLimit + 1, field.size())));
     }
     void nextField()
     {
@@ -267,7 +263,7 @@ private:
         m_record.unclosedQuoteLine = m_mode == Mode::Quoted ? m_quoteLine : 0;
         for (int slot = 0; slot < 2; ++slot) {
             if (m_columns[slot] >= 0 && m_columns[slot] <= m_field)
-                m_record.captured[std::size_t(slot)] = m_bytes[slot];
+                m_record.captured[std::size_t(slot)] = asCaptured(m_bytes[slot]);
             else
                 m_record.captured[std::size_t(slot)].reset();
         }

@@ -61,6 +61,23 @@ double printed(double value)
 
 } // namespace
 
+std::string_view asCaptured(std::string_view field)
+{
+    // What the evaluator is given instead: no number.
+    return field.size() <= capturedFieldLimit ? field : std::string_view("\x7F");
+}
+
+RowFields rowFields(const FieldBytes &fields, int area, int compared)
+{
+    RowFields r;
+    r.count = int(fields.size());
+    if (area >= 0 && std::size_t(area) < fields.size())
+        r.area = asCaptured(fields.field(std::size_t(area)));
+    if (compared >= 0 && std::size_t(compared) < fields.size())
+        r.compared = asCaptured(fields.field(std::size_t(compared)));
+    return r;
+}
+
 RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
 {
     RowCells cells;

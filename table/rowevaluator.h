@@ -2,6 +2,7 @@
 
 #include "evaluation.h"
 #include "tablenumbers.h"
+#include "tablesource.h"
 
 #include <QString>
 #include <optional>
@@ -21,6 +22,10 @@ struct RowRules
     NumberConvention numbers;
 };
 
+// A field is read by the evaluator up to here: no number is that long, and a longer field is none.
+inline constexpr std::size_t capturedFieldLimit = 4096;
+std::string_view asCaptured(std::string_view field);
+
 // What the row evaluator needs of one row: its field count and the bytes (quotes removed) of the
 // fields it is read by, absent where the row is too short to have them.
 struct RowFields
@@ -29,6 +34,9 @@ struct RowFields
     std::optional<std::string_view> area;
     std::optional<std::string_view> compared;
 };
+
+// The same of a record kept whole.
+RowFields rowFields(const FieldBytes &fields, int area, int compared);
 
 // The cells a row gets: the four figures where the area is good, the verdict where the compared
 // area is good too, and the reason in "Chyba" for anything wrong.

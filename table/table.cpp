@@ -445,6 +445,8 @@ TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &op
                            columns.width)
                 : nullptr;
     Rows rows(columns, rules, sink.get(), held, result.summary, observer);
+    if (observer)
+        observer->started(result);
     // Empty lines held at the end are after the last row: no rows.
     const bool ran = source->run(rows, held);
     result.stopped = rows.stopped();

@@ -82,6 +82,8 @@ public:
         Unclosed // a quote never closed: the rest of the file, without results
     };
     virtual ~TableObserver() = default;
+    // Before the first record: how the table is read (as the result will say).
+    virtual void started(const TableResult &plan) = 0;
     // The record with every field; false stops the table.
     virtual bool record(const Record &record, Kind kind, const RowCells *cells) = 0;
     // The pending records up to this one are rows without their area.

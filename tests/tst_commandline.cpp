@@ -2,6 +2,7 @@
 #include "numbers.h"
 #include "outcome.h"
 #include "rowevaluator.h"
+#include "tabletables.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -210,118 +211,9 @@ void TestCommandLine::tables_data()
     QTest::addColumn<QByteArray>("output");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
-
-    // Czech Excel: Windows-1250 ("Výměra" is V\xFDm\xECra), semicolons, CRLF, quoted fields with
-    // the delimiter, doubled quotes and a line break; a no-break space (\xA0) groups digits.
-    const QByteArray cp1250Header = "Parcela;V\xFDm\xECra [m2];Pozn\xE1mka";
-    const QByteArray cp1250Appended = ";Mezn\xED odchylka;Dvojn\xE1sobek mezn\xED odchylky;MIN;MAX;"
-                                      "Chyba";
-    QTest::newRow("Czech Excel, Windows-1250")
-        << QStringList{u"-s"_s, u"-"_s} << english
-        << cp1250Header + "\r\n\"1/1\";2500;\"a;b \"\"c\"\"\"\r\n2;1\xA0"
-                          "234,5;\"dv\xECr\r\nky\"\r\n"
-        << cp1250Header + cp1250Appended +
-               "\r\n\"1/1\";2500;\"a;b \"\"c\"\"\";14,5;29,0;2471,0;2529,0;\r\n2;1\xA0"
-               "234,5;\"dv\xECr\r\nky\";10,8;21,6;1212,9;1256,1;\r\n"
-        << 0 << u"spočteno řádků: 2, s chybou: 0"_s;
-    QTest::newRow("Excel CSV UTF-8 with its byte-order mark, bad rows kept")
-        << QStringList{u"--soubor"_s, u"-"_s, u"-m"_s, u"5000"_s} << english
-        << "\xEF\xBB\xBFParcela;V\xC3\xBDm\xC4\x9Bra\r\n1;abc\r\n2;\r\n3;-5\r\n4;1E80\r\n\r\n"
-           "100\r\n"_ba
-        << "\xEF\xBB\xBFParcela;V\xC3\xBDm\xC4\x9Bra;" +
-               utf8(u"Mezní odchylka;Dvojnásobek mezní odchylky;MIN;MAX;Chyba"_s) +
-               "\r\n1;abc;;;;;" + utf8(u"Výměra musí být číslo"_s) + "\r\n2;;;;;;" +
-               utf8(u"Chybí výměra"_s) + "\r\n3;-5;;;;;" + utf8(u"Výměra nesmí být záporná"_s) +
-               "\r\n4;1E80;;;;;" + utf8(u"Při výpočtu výměry došlo k chybě 6 Přetečení"_s) +
-               "\r\n\r\n100;;;;;;" + utf8(u"Řádek nemá pole s výměrou (sloupec 2)"_s) + "\r\n"
-        << 1 << u"s chybou: 5 (řádky 2, 3, 4, 5, 7)"_s;
-    QTest::newRow("LibreOffice: commas, decimal point, UTF-8, LF, no final line end, verdict")
-        << QStringList{u"-s"_s, u"-"_s, u"--porovnat"_s, u"3"_s} << czech
-        << "parcela,vymera,nova\n1,2500.5,2528.9\n2,\"2,500.0\",2471\n3,2500,2600\n4,2500,x"_ba
-        << "parcela,vymera,nova," +
-               utf8(u"Mezní odchylka,Dvojnásobek mezní odchylky,MIN,MAX,V "
-                    "mezích,Chyba"_s) +
-               "\n1,2500.5,2528.9,14.5,29.0,2471.5,2529.5,ano,\n2,\"2,500.0\",2471,14.5,29.0,"
-               "2471.0,2529.0,ano,\n3,2500,2600,14.5,29.0,2471.0,2529.0,ne,\n4,2500,x,14.5,29.0,"
-               "2471.0,2529.0,," +
-               utf8(u"Porovnávaná výměra musí být číslo"_s)
-        << 1 << u"(řádek 5)"_s;
-    QTest::newRow("tab-separated, regional decimal comma, no header, column by number")
-        << QStringList{u"-s"_s, u"-"_s, u"--bez-hlavicky"_s, u"--sloupec"_s, u"2"_s} << czech
-        << "a\t2500,5\n"_ba
-        << "a\t2500,5\t14,5\t29,0\t2471,5\t2529,5\t\n"_ba << 0 << u"spočteno řádků: 1"_s;
-
-    // Everyday tables that once came out wrong.
-    const QStringList fromStdin{u"-s"_s, u"-"_s};
-    const QByteArray results =
-        ";Mezn\xC3\xAD odchylka;Dvojn\xC3\xA1sobek mezn\xC3\xAD odchylky;MIN;MAX;";
-    QTest::newRow("short rows padded to the header, a long one only reported")
-        << fromStdin << czech << "P;V\xC3\xBDm\xC4\x9Bra;Pozn\n1;2500\n2;900;a;b\n"_ba
-        << "P;V\xC3\xBDm\xC4\x9Bra;Pozn" + results +
-               "Chyba\n1;2500;;14,5;29,0;2471,0;2529,0;\n"
-               "2;900;a;b;" +
-               utf8(u"Řádek má 4 pole, hlavička jen 3 pole: výsledky by stály pod "
-                    "jinými nadpisy"_s) +
-               "\n"
-        << 1 << u"(řádek 3)"_s;
-    QTest::newRow("a quote never closed: reported by its line, bytes kept")
-        << fromStdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\n1;\"2 500\n3;4\n"_ba
-        << "P;V\xC3\xBDm\xC4\x9Bra" + results + "Chyba\n1;\"2 500\n3;4\n"_ba << 1
-        << u"otevřené na 2. řádku souboru (řádek tabulky 2)"_s;
-    QTest::newRow("lone carriage returns end rows")
-        << fromStdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\r1;2500\r"_ba
-        << "P;V\xC3\xBDm\xC4\x9Bra" + results + "Chyba\r1;2500;14,5;29,0;2471,0;2529,0;\r"_ba << 0
-        << u"spočteno řádků: 1, s chybou: 0"_s;
-    QTest::newRow("comma file, Czech decimal commas quoted; grouping only by threes")
-        << fromStdin << english << "P,V\xC3\xBDm\xC4\x9Bra\n1,\"0,125\"\n2,\"2,500\"\n3,25 00\n"_ba
-        << "P,V\xC3\xBDm\xC4\x9Bra,Mezn\xC3\xAD odchylka,Dvojn\xC3\xA1sobek mezn\xC3\xAD "
-           "odchylky,MIN,"
-           "MAX,Chyba\n1,\"0,125\",\"2,1\",\"4,2\",\"0,5\",\"4,3\",\n2,\"2,500\",\"2,4\",\"4,8\","
-           "\"0,5\",\"7,3\",\n3,25 00,,,,," +
-               utf8(u"Výměra musí být číslo"_s) + "\n"
-        << 1 << u"(řádek 4)"_s;
-    QTest::newRow("Windows-1250: a value quoted in its reason stays in the table's encoding")
-        << QStringList{u"-s"_s, u"-"_s, u"--desetinna"_s, u"tecka"_s} << czech
-        << "P;V\xFDm\xECra\r\n1;1\xA0"
-           "234,5\r\n"_ba
-        << "P;V\xFDm\xECra;Mezn\xED odchylka;Dvojn\xE1sobek mezn\xED odchylky;MIN;MAX;Chyba\r\n"
-           "1;1\xA0"
-           "234,5;;;;;V\xFDm\xECra \x84"
-           "1\xA0"
-           "234,5\x93 je zaps\xE1na s desetinnou "
-           "\xE8\xE1rkou, tabulka m\xE1 desetinnou te\xE8ku (volba --desetinna)\r\n"_ba
-        << 1 << u"(řádek 2)"_s;
-    QTest::newRow("a value two conventions read differently, and nothing settles it")
-        << fromStdin << english << "P,V\xC3\xBDm\xC4\x9Bra\n1,\"2,500\"\n"_ba
-        << "P,V\xC3\xBDm\xC4\x9Bra,Mezn\xC3\xAD odchylka,Dvojn\xC3\xA1sobek mezn\xC3\xAD "
-           "odchylky,MIN,"
-           "MAX,Chyba\n1,\"2,500\",,,,,\"" +
-               utf8(u"Výměra „2,500“ se dá číst jako 2,5 i jako 2500: "
-                    "desetinný oddělovač určete volbou --desetinna "
-                    "carka nebo --desetinna tecka"_s) +
-               "\"\n"
-        << 1 << u"(řádek 2)"_s;
-    QTest::newRow("verdict by the bounds as printed; second area missing or bad keeps figures")
-        << QStringList{u"-s"_s, u"-"_s, u"--porovnat"_s, u"3"_s} << czech
-        << "P;V\xC3\xBDm\xC4\x9Bra;Nov\xC3\xA1\n1;1874,9;1849,2\n2;2500;\n3;2500;x\n"_ba
-        << "P;V\xC3\xBDm\xC4\x9Bra;Nov\xC3\xA1" + results +
-               "V mez\xC3\xAD"
-               "ch;Chyba\n"
-               "1;1874,9;1849,2;12,8;25,7;1849,2;1900,6;ano;\n2;2500;;14,5;29,0;2471,0;2529,0;;\n"
-               "3;2500;x;14,5;29,0;2471,0;2529,0;;" +
-               utf8(u"Porovnávaná výměra musí být číslo"_s) + "\n"
-        << 1 << u"spočteno řádků: 2, s chybou: 1 (řádek 4)"_s;
-    QTest::newRow("blank rows pass as they are")
-        << fromStdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\r\n;\r\n  \r\n1;2500\r\n"_ba
-        << "P;V\xC3\xBDm\xC4\x9Bra" + results +
-               "Chyba\r\n;\r\n  \r\n1;2500;14,5;29,0;2471,0;2529,0;\r\n"_ba
-        << 0 << u"spočteno řádků: 1, s chybou: 0"_s;
-    QTest::newRow("Excel's sep= line, then the header; a title row above it")
-        << QStringList{u"-s"_s, u"-"_s, u"--radek-hlavicky"_s, u"2"_s} << english
-        << "sep=;\nParcely\nP;V\xC3\xBDm\xC4\x9Bra\n1;2500\n"_ba
-        << "sep=;\nParcely\nP;V\xC3\xBDm\xC4\x9Bra" + results +
-               "Chyba\n1;2500;14,5;29,0;2471,0;2529,0;\n"_ba
-        << 0 << u"spočteno řádků: 1, s chybou: 0"_s;
+    for (const tabletests::TableCase &c : tabletests::tables())
+        QTest::newRow(c.name) << c.arguments << c.locale << c.input << c.output << c.status
+                              << c.says;
 }
 
 void TestCommandLine::tables()

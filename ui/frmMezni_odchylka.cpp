@@ -7,6 +7,7 @@
 #include "numbers.h"
 #include "outcome.h"
 #include "resulttexts.h"
+#include "tablewindow.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -19,10 +20,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -48,6 +51,17 @@ namespace {
 // The window's shortcut for copying the results, shown in the context menu too.
 const QKeySequence copyResultsKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
 
+// The local files a drag brings, if it brings any.
+QStringList droppedFiles(const QMimeData *data)
+{
+    QStringList files;
+    if (data && data->hasUrls())
+        for (const QUrl &url : data->urls())
+            if (url.isLocalFile())
+                files += url.toLocalFile();
+    return files;
+}
+
 QColor fromBgr(unsigned bgr)
 {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -67,10 +81,10 @@ QString sampleResult(Slot slot, const NumberFormat &numbers)
 } // namespace
 
 frmMezni_odchylka::frmMezni_odchylka(MessageBoxes &messageBoxes, const QLocale &locale,
-                                     QWidget *parent)
+                                     TableWindows *tables, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_messageBoxes(messageBoxes), m_numbers(locale)
+      m_messageBoxes(messageBoxes), m_numbers(locale), m_tables(tables)
 {
     setObjectName(u"frmMezni_odchylka"_s);
     setWindowTitle(windowCaption.toString());
@@ -160,6 +174,34 @@ void frmMezni_odchylka::createControls()
         b->installEventFilter(this);
     auto *copy = new QShortcut(copyResultsKeys, this);
     connect(copy, &QShortcut::activated, this, &frmMezni_odchylka::copyResults);
+    // Tables open in windows of their own: Ctrl+O, the context menu, a file dropped here.
+    if (m_tables) {
+        auto *open = new QShortcut(QKeySequence::Open, this);
+        connect(open, &QShortcut::activated, this, &frmMezni_odchylka::openTable);
+        setAcceptDrops(true);
+    }
+}
+
+void frmMezni_odchylka::openTable()
+{
+    if (m_tables)
+        m_tables->choose(this, lngZpusob, lngMapa);
+}
+
+void frmMezni_odchylka::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (m_tables && !droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmMezni_odchylka::dropEvent(QDropEvent *event)
+{
+    const QStringList files = droppedFiles(event->mimeData());
+    if (!m_tables || files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    for (const QString &file : files)
+        m_tables->open(file, lngZpusob, lngMapa);
 }
 
 void frmMezni_odchylka::connectGroup(const auto &group, void (frmMezni_odchylka::*click)())
@@ -490,6 +532,16 @@ bool frmMezni_odchylka::eventFilter(QObject *watched, QEvent *event)
         pasteCell(QClipboard::Selection);
         return true;
     }
+    // A file dragged onto the text box is a table to open, not text to insert.
+    if ((event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+         event->type() == QEvent::Drop) &&
+        m_tables && !droppedFiles(static_cast<QDropEvent *>(event)->mimeData()).isEmpty()) {
+        if (event->type() == QEvent::Drop)
+            dropEvent(static_cast<QDropEvent *>(event));
+        else
+            static_cast<QDragMoveEvent *>(event)->acceptProposedAction();
+        return true;
+    }
     if (event->type() == QEvent::FocusIn) {
         // The focus routine runs where the user brings the focus here (Tab, Shift+Tab, Alt+P),
         // not where a context menu or another window hands it back: a paste or a caret must stay.
@@ -509,6 +561,11 @@ bool frmMezni_odchylka::eventFilter(QObject *watched, QEvent *event)
             menu->addAction(u"Kopírovat vý&sledky"_s, this, &frmMezni_odchylka::copyResults);
         copy->setShortcut(copyResultsKeys);
         copy->setEnabled(!m_shownResults.isEmpty());
+        if (m_tables) {
+            QAction *open =
+                menu->addAction(u"Otevřít &tabulku…"_s, this, &frmMezni_odchylka::openTable);
+            open->setShortcut(QKeySequence::Open);
+        }
         menu->exec(static_cast<QContextMenuEvent *>(event)->globalPos());
         return true;
     }

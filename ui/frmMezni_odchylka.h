@@ -23,6 +23,7 @@ class QPushButton;
 namespace mezni {
 
 class MessageBoxes;
+class TableWindows;
 struct Outcome;
 struct ControlSpec;
 enum class Slot;
@@ -51,9 +52,10 @@ class frmMezni_odchylka : public QWidget
     Q_OBJECT
 
 public:
+    // Tables open in windows of their own where tables is given.
     explicit frmMezni_odchylka(MessageBoxes &messageBoxes,
                                const QLocale &locale = QLocale::system(),
-                               QWidget *parent = nullptr);
+                               TableWindows *tables = nullptr, QWidget *parent = nullptr);
 
     qint32 zpusob() const { return lngZpusob; }
     qint32 mapa() const { return lngMapa; }
@@ -61,6 +63,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createControls();
@@ -76,6 +80,7 @@ private:
     void txtVymera_Change();
     void txtVymera_GotFocus();
     void copyResults();
+    void openTable();
     void pasteCell(int clipboardMode);
     void fitResults();
     OptionButton *scaleAtKeyPosition(const QKeyEvent &key) const;
@@ -85,6 +90,7 @@ private:
 
     MessageBoxes &m_messageBoxes;
     NumberFormat m_numbers;
+    TableWindows *m_tables;
     double m_scale = 1.0 / 15;
     QSize m_clientSize; // as drawn; wider only while extreme figures are shown
     int m_resultWidth = 0;

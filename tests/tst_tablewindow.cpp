@@ -1,0 +1,383 @@
+#include "commandline.h"
+#include "filedialogs.h"
+#include "frmMezni_odchylka.h"
+#include "recordingmessageboxes.h"
+#include "tablemodel.h"
+#include "tabletables.h"
+#include "tablewindow.h"
+#include "tableworker.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace mezni;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QLocale czech(QLocale::Czech, QLocale::Czechia);
+const QLocale english(QLocale::English, QLocale::UnitedStates);
+
+// Answers the file dialogs as a user would.
+struct ScriptedDialogs final : FileDialogs
+{
+    QString open, save, proposed;
+    QString openTable(QWidget *, const QString &) override { return open; }
+    QString saveResults(QWidget *, const QString &suggested) override
+    {
+        proposed = suggested;
+        return save;
+    }
+};
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The command line's output for the table file with these options.
+QByteArray commandLine(QStringList arguments, const QString &path, const QLocale &locale)
+{
+    arguments.replace(arguments.indexOf(u"-"_s), path);
+    QByteArray out, err;
+    QBuffer in, o(&out), e(&err);
+    o.open(QIODevice::WriteOnly);
+    e.open(QIODevice::WriteOnly);
+    runCommandLine(QStringList{u"mezni-odchylka"_s} + arguments, in, o, e, locale);
+    return out;
+}
+
+template<typename T> T *child(QWidget &w, const QString &name)
+{
+    return w.findChild<T *>(name);
+}
+
+void chooseIn(QComboBox *box, int index)
+{
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+// Sets the window's controls as the command-line options say, waiting for each computation.
+bool choose(TableWindow &w, const QStringList &arguments)
+{
+    const auto wait = [&] {
+        return QTest::qWaitFor([&] { return !w.isBusy(); }, 10000);
+    };
+    if (!wait()) // the lists are filled once the table is read
+        return false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        const QString value = arguments.value(i + 1);
+        if (a == u"-m") {
+            for (QRadioButton *b : w.findChildren<QRadioButton *>(u"optMapa"_s))
+                if (b->text().remove(u'&').contains(value))
+                    b->click();
+        } else if (a == u"-z" && value == u"graficky") {
+            for (QRadioButton *b : w.findChildren<QRadioButton *>(u"optZpusob"_s))
+                if (b->property("tag").toInt() == 0)
+                    b->click();
+        } else if (a == u"--porovnat") {
+            chooseIn(child<QComboBox>(w, u"cboPorovnat"_s), value.toInt());
+        } else if (a == u"--sloupec") {
+            chooseIn(child<QComboBox>(w, u"cboSloupec"_s), value.toInt() - 1);
+        } else if (a == u"--bez-hlavicky") {
+            child<QCheckBox>(w, u"chkBezHlavicky"_s)->setChecked(true);
+        } else if (a == u"--radek-hlavicky") {
+            child<QSpinBox>(w, u"spnHlavicka"_s)->setValue(value.toInt());
+        } else if (a == u"--desetinna") {
+            chooseIn(child<QComboBox>(w, u"cboDesetinna"_s), value == u"carka" ? 1 : 2);
+        } else {
+            continue;
+        }
+        if (!wait())
+            return false;
+    }
+    return wait();
+}
+
+// A table window on a file, shown and done with its first computation.
+struct Opened
+{
+    RecordingMessageBoxes boxes;
+    ScriptedDialogs dialogs;
+    TableWindow w;
+    bool computed = false;
+
+    Opened(const QString &path, const QLocale &locale = czech)
+        : w(path, 1, 0, boxes, dialogs, locale)
+    {
+        w.setAttribute(Qt::WA_DeleteOnClose, false);
+        w.show();
+        computed = QTest::qWaitFor([this] { return !w.isBusy(); }, 10000);
+    }
+};
+
+} // namespace
+
+class TestTableWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void modelShowsTheTable_data();
+    void modelShowsTheTable();
+    void savesTheCommandLinesBytes_data();
+    void savesTheCommandLinesBytes();
+    void opensFromTheMainWindow();
+    void usageErrorLetsTheUserChoose();
+    void problemsOnlyAndNavigation();
+    void failedSaveSaysWhy();
+    void copiesCellsAsTabs();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The model without widgets: filled by the worker, checked by Qt's model tester.
+void TestTableWindow::modelShowsTheTable_data()
+{
+    QTest::addColumn<QByteArray>("table");
+    QTest::addColumn<QStringList>("cells"); // "row (as numbered), column name: text", in order
+    QTest::addColumn<QString>("states");    // one letter a shown row: C computed, F failed, ...
+
+    QTest::newRow("Czech Excel: titles, quotes, a bad row, a blank one")
+        << "Seznam\r\nParcela;V\xFDm\xECra;Pozn\r\n1;2500;\"a;b\"\r\n2;abc;\r\n;;\r\n3;1\xA0"
+           "234,5;x\r\n"_ba
+        << QStringList{u"3 Pozn: a;b"_s, u"3 Mezní odchylka: 14,5"_s, u"3 MAX: 2529,0"_s,
+                       u"4 Chyba: Výměra musí být číslo"_s, u"6 Výměra: 1\u00A0234,5"_s}
+        << u"CFBC"_s;
+    QTest::newRow("one column: a gap is a parcel, the end is none")
+        << "V\xC3\xBDm\xC4\x9Bra\n2500\n\n300\n\n"_ba
+        << QStringList{u"3 Chyba: Chybí výměra"_s, u"4 Dvojnásobek mezní odchylky: 12,7"_s}
+        << u"CMCP"_s;
+    QTest::newRow("a verdict outside the bounds, a row longer than the header")
+        << "P,V\xC3\xBDm\xC4\x9Bra,Nov\xC3\xA1\n1,2500.5,2600\n2,10,11,x\n"_ba
+        << QStringList{u"2 V mezích: ne"_s, u"2 MIN: 2471.5"_s, u"3 4: x"_s,
+                       u"3 Chyba: Řádek má 4 pole, hlavička jen 3 pole: výsledky by stály pod "
+                       "jinými nadpisy"_s}
+        << u"OF"_s;
+}
+
+void TestTableWindow::modelShowsTheTable()
+{
+    QFETCH(QByteArray, table);
+    QFETCH(QStringList, cells);
+    QFETCH(QString, states);
+    const QString path = writeFile(m_dir, u"model.csv"_s, table);
+    TableModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    TableWorker worker;
+    connect(&worker, &TableWorker::started, &model,
+            [&](quint64, const TableResult &plan) { model.start(plan); });
+    connect(&worker, &TableWorker::rows, &model,
+            [&](quint64, std::shared_ptr<const TableRows> rows) { model.append(rows); });
+    TableOptions options;
+    if (table.contains("Nov"))
+        options.compareColumn = u"3"_s;
+    options.headerRow = table.startsWith("Seznam") ? std::optional<qint64>(2) : std::nullopt;
+    worker.setCurrent(1);
+    worker.run({1, path, options, czech, {}});
+
+    QString shown;
+    for (int r = 0; r < model.rowCount(); ++r)
+        shown += u"BPMCOFUR"_s[int(model.state(r))];
+    QCOMPARE(shown, states);
+    for (const QString &cell : cells) {
+        const qint64 row = cell.section(u' ', 0, 0).toLongLong();
+        const QString column = cell.section(u' ', 1).section(u": "_s, 0, 0);
+        const QString text = cell.section(u": "_s, 1);
+        int c = 0;
+        while (c < model.columnCount() && model.headerData(c, Qt::Horizontal).toString() != column)
+            ++c;
+        QVERIFY2(c < model.columnCount(), qPrintable(column));
+        const int r = int(row - model.tableRow(0));
+        QCOMPARE(model.headerData(r, Qt::Vertical).toString(), QString::number(row));
+        QCOMPARE(model.index(r, c).data().toString(), text);
+        if (isProblem(model.state(r)))
+            QVERIFY(!model.index(r, 0).data(Qt::ToolTipRole).toString().isEmpty());
+    }
+}
+
+// Every table of the command line's table tests, saved from the window with the same choices:
+// the very bytes the command line writes.
+void TestTableWindow::savesTheCommandLinesBytes_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QByteArray>("input");
+    for (const tabletests::TableCase &c : tabletests::tables())
+        QTest::newRow(c.name) << c.arguments << c.locale << c.input;
+}
+
+void TestTableWindow::savesTheCommandLinesBytes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QLocale, locale);
+    QFETCH(QByteArray, input);
+    const QString table = writeFile(m_dir, u"parcely.csv"_s, input);
+    const QByteArray expected = commandLine(arguments, table, locale);
+    RecordingMessageBoxes boxes;
+    ScriptedDialogs dialogs;
+    dialogs.save = m_dir.filePath(u"vysledky.csv"_s);
+    QFile::remove(dialogs.save);
+    TableWindow w(table, 1, 0, boxes, dialogs, locale);
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(choose(w, arguments));
+    const TableOptions o = w.options();
+    QSignalSpy saved(&w, &TableWindow::savedTo);
+    w.save();
+    QCOMPARE(dialogs.proposed, m_dir.filePath(u"parcely-odchylky.csv"_s));
+    QVERIFY2(saved.wait(10000), qPrintable(boxes.shown.value(0).text));
+    QCOMPARE(readFile(dialogs.save), expected);
+    QVERIFY(w.summary().contains(o.lngZpusob == 1 ? u"číselně"_s : u"graficky"_s));
+}
+
+// Ctrl+O and a drop on the main window open table windows with the main window's choices.
+void TestTableWindow::opensFromTheMainWindow()
+{
+    const QString table = writeFile(m_dir, u"otevrit.csv"_s, "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n");
+    RecordingMessageBoxes boxes;
+    ScriptedDialogs dialogs;
+    dialogs.open = table;
+    TableWindows tables(boxes, dialogs, czech);
+    frmMezni_odchylka main(boxes, czech, &tables);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.findChild<QRadioButton *>(u"optMapa"_s)->setFocus();
+    for (QRadioButton *b : main.findChildren<QRadioButton *>(u"optMapa"_s))
+        if (b->property("index").toInt() == 4)
+            b->click();
+    QTest::keyClick(main.findChild<QLineEdit *>(u"txtVymera"_s), Qt::Key_O, Qt::ControlModifier);
+    const auto windows = [] {
+        QList<TableWindow *> all;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *t = qobject_cast<TableWindow *>(w); t && t->isVisible())
+                all += t;
+        return all;
+    };
+    QTRY_COMPARE(windows().size(), 1);
+    TableWindow *opened = windows().front();
+    QCOMPARE(opened->path(), table);
+    QCOMPARE(opened->options().lngMapa, 4);
+    QTRY_VERIFY(!opened->isBusy());
+    QCOMPARE(opened->model().index(0, 2).data().toString(), u"70,0"_s);
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(table)});
+    auto *text = main.findChild<QLineEdit *>(u"txtVymera"_s);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(text, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(text, &drop);
+    QTRY_COMPARE(windows().size(), 2);
+    QVERIFY(main.findChild<QLineEdit *>(u"txtVymera"_s)->text().isEmpty());
+    for (TableWindow *w : windows())
+        w->close();
+}
+
+// Where the command line stops, the window says what to choose and takes the choice.
+void TestTableWindow::usageErrorLetsTheUserChoose()
+{
+    const QString table =
+        writeFile(m_dir, u"bez.csv"_s, "Parcela;Plocha;Pozn\r\n1;2500;x\r\n2;300;y\r\n");
+    Opened opened(table);
+    QVERIFY(opened.computed);
+    TableWindow &w = opened.w;
+    QVERIFY2(w.message().contains(u"v seznamu „Sloupec s výměrou“"_s), qPrintable(w.message()));
+    QVERIFY(!w.message().contains(u"--sloupec"_s));
+    QCOMPARE(w.model().rowCount(), 2); // shown, without results
+    QVERIFY(!child<QPushButton>(w, u"cmdUlozit"_s)->isEnabled());
+    chooseIn(child<QComboBox>(w, u"cboSloupec"_s), 1);
+    QTRY_VERIFY(!w.isBusy());
+    QVERIFY(w.message().isEmpty());
+    QCOMPARE(w.summary(), u"Spočteny 2 řádky, 0 s chybou · číselně, 1:1000"_s);
+    QCOMPARE(w.options().areaColumn, u"2"_s);
+}
+
+void TestTableWindow::problemsOnlyAndNavigation()
+{
+    const QString table = writeFile(m_dir, u"problemy.csv"_s,
+                                    "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n2;x\n3;300\n4;-1\n5;9\n");
+    Opened opened(table);
+    QVERIFY(opened.computed);
+    TableWindow &w = opened.w;
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto *grid = child<QTableView>(w, u"grdTabulka"_s);
+    QTest::keyClick(&w, Qt::Key_F8);
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QTest::keyClick(&w, Qt::Key_F8);
+    QCOMPARE(grid->currentIndex().row(), 3);
+    QTest::keyClick(&w, Qt::Key_F8, Qt::ShiftModifier);
+    QCOMPARE(grid->currentIndex().row(), 1);
+    child<QCheckBox>(w, u"chkJenProblemy"_s)->setChecked(true);
+    QCOMPARE(grid->model()->rowCount(), 2);
+    QCOMPARE(grid->model()->headerData(1, Qt::Vertical).toString(), u"5"_s);
+    QTest::keyClick(&w, Qt::Key_F8);
+    QCOMPARE(grid->model()->headerData(grid->currentIndex().row(), Qt::Vertical).toString(),
+             u"5"_s);
+}
+
+// A write that fails says why, and leaves nothing behind.
+void TestTableWindow::failedSaveSaysWhy()
+{
+    const QString table = writeFile(m_dir, u"uloz.csv"_s, "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n");
+    Opened opened(table);
+    QVERIFY(opened.computed);
+    TableWindow &w = opened.w;
+    RecordingMessageBoxes &boxes = opened.boxes;
+    ScriptedDialogs &dialogs = opened.dialogs;
+    for (const QString &target : {m_dir.filePath(u"neni/vysledky.csv"_s), table}) {
+        boxes.shown.clear();
+        dialogs.save = target;
+        w.save();
+        QTRY_COMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].icon, MessageIcon::Critical);
+        QVERIFY2(boxes.shown[0].text.startsWith(u"Výsledky nelze uložit do"_s),
+                 qPrintable(boxes.shown[0].text));
+    }
+    QVERIFY(!QFileInfo::exists(m_dir.filePath(u"neni"_s)));
+    QCOMPARE(readFile(table), "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n"_ba);
+}
+
+void TestTableWindow::copiesCellsAsTabs()
+{
+    const QString table =
+        writeFile(m_dir, u"kopie.csv"_s, "P;V\xC3\xBDm\xC4\x9Bra;Pozn\n1;2500;\"a\tb\"\n");
+    Opened opened(table);
+    QVERIFY(opened.computed);
+    TableWindow &w = opened.w;
+    auto *grid = child<QTableView>(w, u"grdTabulka"_s);
+    grid->selectAll();
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(),
+             u"1\t2500\t\"a\tb\"\t14,5\t29,0\t2471,0\t2529,0\t\r\n"_s);
+}
+
+QTEST_MAIN(TestTableWindow)
+#include "tst_tablewindow.moc"

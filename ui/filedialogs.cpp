@@ -1,0 +1,23 @@
+#include "filedialogs.h"
+
+#include <QFileDialog>
+
+namespace mezni {
+
+namespace {
+const QString tables =
+    QStringLiteral("Tabulky (*.csv *.tsv *.txt *.CSV *.TSV *.TXT);;Všechny soubory (*)");
+}
+
+QString QtFileDialogs::openTable(QWidget *parent, const QString &folder)
+{
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Otevřít tabulku"), folder, tables);
+}
+
+QString QtFileDialogs::saveResults(QWidget *parent, const QString &proposed)
+{
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Uložit výsledky"), proposed,
+                                        tables);
+}
+
+} // namespace mezni

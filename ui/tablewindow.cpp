@@ -1,0 +1,643 @@
+#include "tablewindow.h"
+
+#include "appicon.h"
+#include "choices.h"
+#include "controls.h"
+#include "filedialogs.h"
+#include "keyposition.h"
+#include "messageboxes.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSortFilterProxyModel>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace mezni {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// How a usage error names what to change: by the window's controls.
+tabletexts::ChoiceNames controlNames()
+{
+    return {u"v seznamu „Sloupec s výměrou“"_s,
+            u"v seznamu „Sloupec s výměrou“"_s,
+            u"v seznamu „Porovnat se sloupcem“"_s,
+            u"zaškrtnutím „Bez hlavičky“"_s,
+            u"v poli „Řádek hlavičky“ (%1)"_s,
+            u"v seznamu „Oddělovač polí“ (%1)"_s,
+            u"v seznamu „Kódování“"_s};
+}
+
+// The delimiters a spreadsheet lets the user choose, as the list names them.
+const std::array<std::pair<char, const char16_t *>, 6> delimiters{{{';', u"středník ;"},
+                                                                   {',', u"čárka ,"},
+                                                                   {'\t', u"tabulátor"},
+                                                                   {'|', u"svislá čára |"},
+                                                                   {':', u"dvojtečka :"},
+                                                                   {'/', u"lomítko /"}}};
+
+QString delimiterName(char c)
+{
+    for (const auto &[d, name] : delimiters)
+        if (d == c)
+            return QString::fromUtf16(name);
+    return quoted(QString(QChar::fromLatin1(c)));
+}
+
+QString markName(DecimalMark mark)
+{
+    return mark == DecimalMark::Comma ? u"čárka"_s : u"tečka"_s;
+}
+
+// Rows with an error or outside their bounds, for "only these".
+class Problems final : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex &) const override
+    {
+        return isProblem(static_cast<const TableModel *>(sourceModel())->state(row));
+    }
+};
+
+QLabel *labelFor(const QString &caption, QWidget *buddy)
+{
+    auto *label = new QLabel(caption);
+    label->setBuddy(buddy);
+    return label;
+}
+
+} // namespace
+
+TableWindow::TableWindow(const QString &path, qint32 lngZpusob, qint32 lngMapa, MessageBoxes &boxes,
+                         FileDialogs &dialogs, const QLocale &locale, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_boxes(boxes), m_dialogs(dialogs), m_locale(locale),
+      m_path(path)
+{
+    setObjectName(u"frmTabulka"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(u"%1 – %2"_s.arg(QFileInfo(path).fileName(), windowCaption));
+    setWindowIcon(appIcon());
+    createControls(lngZpusob, lngMapa);
+
+    m_worker = new TableWorker;
+    m_worker->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_worker, &TableWorker::started, this, &TableWindow::started);
+    connect(m_worker, &TableWorker::rows, this, &TableWindow::arrived);
+    connect(m_worker, &TableWorker::progress, this, &TableWindow::progressed);
+    connect(m_worker, &TableWorker::finished, this, &TableWindow::finished);
+    connect(m_worker, &TableWorker::saved, this, &TableWindow::saved);
+    m_thread.start();
+    compute();
+}
+
+TableWindow::~TableWindow()
+{
+    // Whatever the worker is doing stops at its next row.
+    m_worker->setCurrent(0);
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
+{
+    // The method and the scale as the main window has them: captions, accelerators and codes
+    // from its control table.
+    auto *fraVypocet = new QGroupBox;
+    auto *fraMapa = new QGroupBox;
+    fraVypocet->setObjectName(u"fraVypocet"_s);
+    fraMapa->setObjectName(u"fraMapa"_s);
+    auto *methods = new QVBoxLayout(fraVypocet);
+    auto *scales = new QGridLayout(fraMapa);
+    for (const ControlSpec &c : controlTable) {
+        if (c.slot == Slot::fraVypocet)
+            fraVypocet->setTitle(c.caption.toString());
+        if (c.slot == Slot::fraMapa)
+            fraMapa->setTitle(c.caption.toString());
+        if (c.slot != Slot::optZpusob && c.slot != Slot::optMapa)
+            continue;
+        auto *b = new QRadioButton(c.caption.toString());
+        b->setObjectName(c.name().toString());
+        b->setProperty("tag", c.tag.toInt());
+        connect(b, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                compute();
+        });
+        if (c.slot == Slot::optZpusob)
+            optZpusob.at(std::size_t(c.index)) = b;
+        else
+            optMapa.at(std::size_t(c.index)) = b;
+    }
+    for (QRadioButton *b : optZpusob)
+        methods->addWidget(b);
+    // Two columns, as in the main window: 1:1000, 1:1250, 1:2000; 1:2500, 1:5000.
+    for (int i = 0; i < 5; ++i)
+        scales->addWidget(optMapa[std::size_t(i)], i < 3 ? i : i - 3, i < 3 ? 0 : 1);
+    optZpusob[lngZpusob == 1 ? 0 : 1]->setChecked(true);
+    optMapa[std::size_t(std::clamp(lngMapa, 0, 4))]->setChecked(true);
+
+    cboSloupec = new QComboBox;
+    cboPorovnat = new QComboBox;
+    cboDesetinna = new QComboBox;
+    cboOddelovac = new QComboBox;
+    cboKodovani = new QComboBox;
+    spnHlavicka = new QSpinBox;
+    chkBezHlavicky = new QCheckBox(u"&Bez hlavičky"_s);
+    cboSloupec->setObjectName(u"cboSloupec"_s);
+    cboPorovnat->setObjectName(u"cboPorovnat"_s);
+    cboDesetinna->setObjectName(u"cboDesetinna"_s);
+    cboOddelovac->setObjectName(u"cboOddelovac"_s);
+    cboKodovani->setObjectName(u"cboKodovani"_s);
+    spnHlavicka->setObjectName(u"spnHlavicka"_s);
+    chkBezHlavicky->setObjectName(u"chkBezHlavicky"_s);
+    spnHlavicka->setRange(1, 1000);
+    for (QComboBox *c : {cboSloupec, cboPorovnat, cboDesetinna, cboOddelovac, cboKodovani})
+        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cboDesetinna->addItems({u"podle tabulky"_s, u"čárka"_s, u"tečka"_s});
+    cboKodovani->addItems({u"podle tabulky"_s, u"UTF-8"_s, u"Windows-1250"_s});
+    cboOddelovac->addItem(u"podle tabulky"_s);
+    for (const auto &[d, name] : delimiters)
+        cboOddelovac->addItem(QString::fromUtf16(name), QString(QChar::fromLatin1(d)));
+
+    connect(cboSloupec, &QComboBox::activated, this, [this](int i) {
+        m_areaColumn = cboSloupec->itemData(i).toString();
+        compute();
+    });
+    connect(cboPorovnat, &QComboBox::activated, this, [this](int i) {
+        m_compareColumn = cboPorovnat->itemData(i).toString();
+        compute();
+    });
+    connect(cboDesetinna, &QComboBox::activated, this, [this](int i) {
+        m_decimal = i == 0   ? std::nullopt
+                    : i == 1 ? std::optional(DecimalMark::Comma)
+                             : std::optional(DecimalMark::Point);
+        compute();
+    });
+    connect(cboKodovani, &QComboBox::activated, this, [this](int i) {
+        m_encoding = i == 0   ? std::nullopt
+                     : i == 1 ? std::optional(TableEncoding::Utf8)
+                              : std::optional(TableEncoding::Windows1250);
+        compute();
+    });
+    connect(cboOddelovac, &QComboBox::activated, this, [this](int i) {
+        const QString d = cboOddelovac->itemData(i).toString();
+        m_delimiter = d.isEmpty() ? std::nullopt : std::optional(char(d[0].unicode()));
+        compute();
+    });
+    // Set by the user: the table's own value is shown with the signal blocked.
+    connect(spnHlavicka, &QSpinBox::valueChanged, this, [this](int row) {
+        m_headerRow = row == 1 ? std::nullopt : std::optional<qint64>(row);
+        compute();
+    });
+    connect(chkBezHlavicky, &QCheckBox::toggled, this, [this](bool on) {
+        spnHlavicka->setEnabled(!on);
+        if (on)
+            m_headerRow.reset();
+        compute();
+    });
+
+    lblZprava = new QLabel;
+    lblZprava->setObjectName(u"lblZprava"_s);
+    lblZprava->setWordWrap(true);
+    lblZprava->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblZprava->setFrameShape(QFrame::StyledPanel);
+    lblZprava->setAutoFillBackground(true);
+    QPalette warning = lblZprava->palette();
+    warning.setColor(QPalette::Window, QColor(0xFF, 0xF3, 0xC4));
+    warning.setColor(QPalette::WindowText, Qt::black);
+    lblZprava->setPalette(warning);
+    lblZprava->setMargin(6);
+    lblZprava->hide();
+
+    grdTabulka = new QTableView;
+    grdTabulka->setObjectName(u"grdTabulka"_s);
+    grdTabulka->setModel(&m_model);
+    grdTabulka->setAccessibleName(u"Tabulka"_s);
+    grdTabulka->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdTabulka->setAlternatingRowColors(true);
+    grdTabulka->setWordWrap(false);
+    grdTabulka->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grdTabulka->verticalHeader()->setDefaultSectionSize(grdTabulka->fontMetrics().height() + 6);
+    grdTabulka->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grdTabulka->horizontalHeader()->setStretchLastSection(true);
+    grdTabulka->installEventFilter(this);
+    m_problems = new Problems(this);
+    m_problems->setSourceModel(&m_model);
+
+    lblSouhrn = new QLabel;
+    lblSouhrn->setObjectName(u"lblSouhrn"_s);
+    lblSouhrn->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    prgCteni = new QProgressBar;
+    prgCteni->setObjectName(u"prgCteni"_s);
+    prgCteni->setAccessibleName(u"Průběh čtení tabulky"_s);
+    cmdZastavit = new QPushButton(u"&Zastavit"_s);
+    cmdPredchozi = new QPushButton(u"&Předchozí problém"_s);
+    cmdDalsi = new QPushButton(u"&Další problém"_s);
+    chkJenProblemy = new QCheckBox(u"&Jen řádky s chybou nebo mimo meze"_s);
+    cmdUlozit = new QPushButton(u"&Uložit výsledky…"_s);
+    cmdZastavit->setObjectName(u"cmdZastavit"_s);
+    cmdPredchozi->setObjectName(u"cmdPredchozi"_s);
+    cmdDalsi->setObjectName(u"cmdDalsi"_s);
+    chkJenProblemy->setObjectName(u"chkJenProblemy"_s);
+    cmdUlozit->setObjectName(u"cmdUlozit"_s);
+    cmdPredchozi->setToolTip(u"Předchozí řádek s chybou nebo mimo meze (Shift+F8)"_s);
+    cmdDalsi->setToolTip(u"Další řádek s chybou nebo mimo meze (F8)"_s);
+    cmdUlozit->setToolTip(u"Uloží tabulku s výsledky (Ctrl+S)"_s);
+    connect(cmdZastavit, &QPushButton::clicked, this, &TableWindow::stop);
+    connect(cmdPredchozi, &QPushButton::clicked, this, [this] { goToProblem(false); });
+    connect(cmdDalsi, &QPushButton::clicked, this, [this] { goToProblem(true); });
+    connect(chkJenProblemy, &QCheckBox::toggled, this, &TableWindow::showOnlyProblems);
+    connect(cmdUlozit, &QPushButton::clicked, this, &TableWindow::save);
+    const auto shortcut = [this](QKeySequence keys, auto slot) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, slot);
+    };
+    shortcut(Qt::Key_F8, [this] { goToProblem(true); });
+    shortcut(Qt::SHIFT | Qt::Key_F8, [this] { goToProblem(false); });
+    shortcut(QKeySequence::Save, &TableWindow::save);
+    shortcut(QKeySequence::Open, [this] {
+        const QString path = m_dialogs.openTable(this, QFileInfo(m_path).absolutePath());
+        if (!path.isEmpty())
+            TableWindows(m_boxes, m_dialogs, m_locale)
+                .open(path, options().lngZpusob, options().lngMapa);
+    });
+
+    auto *columns = new QGridLayout;
+    columns->addWidget(labelFor(u"S&loupec s výměrou:"_s, cboSloupec), 0, 0);
+    columns->addWidget(cboSloupec, 0, 1);
+    columns->addWidget(labelFor(u"Po&rovnat se sloupcem:"_s, cboPorovnat), 1, 0);
+    columns->addWidget(cboPorovnat, 1, 1);
+    columns->addWidget(labelFor(u"D&esetinný oddělovač:"_s, cboDesetinna), 0, 2);
+    columns->addWidget(cboDesetinna, 0, 3);
+    columns->addWidget(labelFor(u"&Oddělovač polí:"_s, cboOddelovac), 1, 2);
+    columns->addWidget(cboOddelovac, 1, 3);
+    columns->addWidget(labelFor(u"&Kódování:"_s, cboKodovani), 0, 4);
+    columns->addWidget(cboKodovani, 0, 5);
+    columns->addWidget(labelFor(u"Řádek &hlavičky:"_s, spnHlavicka), 1, 4);
+    auto *header = new QHBoxLayout;
+    header->addWidget(spnHlavicka);
+    header->addWidget(chkBezHlavicky);
+    columns->addLayout(header, 1, 5);
+    columns->setColumnStretch(6, 1);
+
+    auto *choices = new QHBoxLayout;
+    choices->addWidget(fraVypocet);
+    choices->addWidget(fraMapa);
+    choices->addStretch(1);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(lblSouhrn, 1);
+    bottom->addWidget(prgCteni);
+    bottom->addWidget(cmdZastavit);
+    bottom->addWidget(chkJenProblemy);
+    bottom->addWidget(cmdPredchozi);
+    bottom->addWidget(cmdDalsi);
+    bottom->addWidget(cmdUlozit);
+
+    auto *all = new QVBoxLayout(this);
+    all->addLayout(choices);
+    all->addLayout(columns);
+    all->addWidget(lblZprava);
+    all->addWidget(grdTabulka, 1);
+    all->addLayout(bottom);
+
+    // Keyboard order: the choices as they stand, then the grid, then the buttons.
+    QWidget *order[] = {optZpusob[0], optMapa[0],     cboSloupec,   cboPorovnat,    cboDesetinna,
+                        cboOddelovac, cboKodovani,    spnHlavicka,  chkBezHlavicky, grdTabulka,
+                        cmdZastavit,  chkJenProblemy, cmdPredchozi, cmdDalsi,       cmdUlozit};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    for (QRadioButton *b : optMapa)
+        b->installEventFilter(this);
+    resize(1000, 640);
+}
+
+TableOptions TableWindow::options() const
+{
+    TableOptions o;
+    o.lngZpusob = optZpusob[0]->isChecked() ? 1 : 0;
+    for (const QRadioButton *b : optMapa)
+        if (b->isChecked())
+            o.lngMapa = b->property("tag").toInt();
+    o.areaColumn = m_areaColumn;
+    o.compareColumn = m_compareColumn;
+    o.noHeader = chkBezHlavicky->isChecked();
+    if (!o.noHeader)
+        o.headerRow = m_headerRow;
+    o.delimiter = m_delimiter;
+    o.encoding = m_encoding;
+    o.decimal = m_decimal;
+    o.names = controlNames();
+    return o;
+}
+
+void TableWindow::compute()
+{
+    if (!m_worker)
+        return;
+    m_job = ++m_jobs;
+    m_started = false;
+    m_worker->setCurrent(m_job);
+    m_busy = true;
+    prgCteni->setRange(0, 0);
+    prgCteni->show();
+    cmdZastavit->show();
+    cmdUlozit->setEnabled(false);
+    lblSouhrn->setText(u"Čtu tabulku…"_s);
+    const TableJob job{m_job, m_path, options(), m_locale, {}};
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, job] { worker->run(job); });
+}
+
+void TableWindow::stop()
+{
+    m_worker->setCurrent(0);
+    m_busy = false;
+    prgCteni->hide();
+    cmdZastavit->hide();
+    lblSouhrn->setText(u"Čtení zastaveno po %1 řádcích: výsledky nejsou úplné."_s.arg(
+        m_locale.toString(m_model.rowCount())));
+}
+
+void TableWindow::started(quint64 id, const TableResult &plan)
+{
+    if (id != m_job)
+        return;
+    m_started = true;
+    m_model.start(plan);
+    showChoices(plan);
+}
+
+void TableWindow::arrived(quint64 id, std::shared_ptr<const TableRows> rows)
+{
+    if (id != m_job)
+        return;
+    const bool first = m_model.rowCount() == 0;
+    m_model.append(std::move(rows));
+    if (first)
+        grdTabulka->resizeColumnsToContents();
+}
+
+void TableWindow::progressed(quint64 id, qint64 done, qint64 total)
+{
+    if (id != m_job || total <= 0)
+        return;
+    // In permille: a progress bar counts in int.
+    prgCteni->setRange(0, 1000);
+    prgCteni->setValue(int(done * 1000 / total));
+}
+
+void TableWindow::finished(quint64 id, const TableResult &result)
+{
+    if (id != m_job)
+        return;
+    m_busy = false;
+    m_result = result;
+    prgCteni->hide();
+    cmdZastavit->hide();
+    if (!m_started)
+        m_model.start(result); // nothing could be read: no rows of an earlier reading stay
+    QString message = result.usageError;
+    if (result.summary.unclosedQuoteLine > 0) {
+        const QString quote = tabletexts::unclosedQuote(result.summary.unclosedQuoteLine,
+                                                        result.summary.unclosedQuoteRow);
+        m_model.setUnclosedQuote(quote);
+        message = quote.left(1).toUpper() + quote.mid(1);
+    }
+    lblZprava->setText(message);
+    lblZprava->setVisible(!message.isEmpty());
+    cmdUlozit->setEnabled(result.usageError.isEmpty());
+    const TableSummary &s = result.summary;
+    lblSouhrn->setText(
+        result.usageError.isEmpty()
+            ? tabletexts::summarySentence(s.computed, s.failed,
+                                          result.columns.compare >= 0 ? s.outside : -1, m_locale) +
+                  u" · "_s + how()
+            : u"Nespočteno: zvolte, co zpráva nad tabulkou říká."_s);
+    // Said to a screen reader as the computation ends.
+    grdTabulka->setAccessibleDescription(lblSouhrn->text());
+    QAccessibleEvent alert(lblSouhrn, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+    // Where the area column is to be chosen, the list takes the focus, unless the user is at
+    // another choice already.
+    const QWidget *focus = focusWidget();
+    if (!result.usageError.isEmpty() && result.columns.area < 0 && cboSloupec->count() > 0 &&
+        (!focus || focus == grdTabulka))
+        cboSloupec->setFocus(Qt::OtherFocusReason);
+    emit computed();
+}
+
+// The lists show the header's names, each choice as detected unless the user made it.
+void TableWindow::showChoices(const TableResult &plan)
+{
+    const TableColumns &c = plan.columns;
+    cboSloupec->clear();
+    cboPorovnat->clear();
+    cboPorovnat->addItem(u"žádný"_s, QString());
+    for (qsizetype i = 0; i < c.headers.size(); ++i) {
+        const QString name = u"%1: %2"_s.arg(i + 1).arg(c.headers[i]);
+        cboSloupec->addItem(name, QString::number(i + 1));
+        cboPorovnat->addItem(name, QString::number(i + 1));
+    }
+    cboSloupec->setCurrentIndex(c.area);
+    cboPorovnat->setCurrentIndex(c.compare + 1);
+    const TableFormat &f = plan.format;
+    cboDesetinna->setItemText(0, u"podle tabulky (%1)"_s.arg(markName(plan.rules.numbers.mark)));
+    cboKodovani->setItemText(0, u"podle tabulky (%1)"_s.arg(f.encodingName()));
+    cboOddelovac->setItemText(0, u"podle tabulky (%1)"_s.arg(delimiterName(f.delimiter)));
+    const QSignalBlocker blocker(spnHlavicka);
+    spnHlavicka->setValue(int(std::max<qint64>(c.headerRow, 1)));
+}
+
+QString TableWindow::how() const
+{
+    const TableOptions o = options();
+    return methodName(o.lngZpusob) + u", "_s + scaleName(o.lngMapa);
+}
+
+QString TableWindow::summary() const
+{
+    return lblSouhrn->text();
+}
+
+QString TableWindow::message() const
+{
+    return lblZprava->isVisible() ? lblZprava->text() : QString();
+}
+
+void TableWindow::showOnlyProblems(bool only)
+{
+    // The whole table goes to the view as it is; only the problems through a filter. The current
+    // row stays where it is shown in both.
+    QModelIndex current = grdTabulka->currentIndex();
+    if (current.isValid() && current.model() == m_problems)
+        current = m_problems->mapToSource(current);
+    if (only)
+        m_problems->invalidate();
+    grdTabulka->setModel(only ? static_cast<QAbstractItemModel *>(m_problems)
+                              : static_cast<QAbstractItemModel *>(&m_model));
+    if (only && current.isValid())
+        current = m_problems->mapFromSource(current);
+    if (current.isValid())
+        grdTabulka->setCurrentIndex(current);
+}
+
+void TableWindow::goToProblem(bool forward)
+{
+    const bool filtered = grdTabulka->model() == m_problems;
+    const QModelIndex current = grdTabulka->currentIndex();
+    const int column = std::max(current.column(), 0);
+    int row = !current.isValid() ? (forward ? -1 : m_model.rowCount())
+              : filtered         ? m_problems->mapToSource(current).row()
+                                 : current.row();
+    for (row += forward ? 1 : -1; row >= 0 && row < m_model.rowCount(); row += forward ? 1 : -1) {
+        if (!isProblem(m_model.state(row)))
+            continue;
+        QModelIndex at = m_model.index(row, column);
+        if (filtered)
+            at = m_problems->mapFromSource(at);
+        grdTabulka->setCurrentIndex(at);
+        grdTabulka->scrollTo(at);
+        grdTabulka->setFocus(Qt::ShortcutFocusReason);
+        return;
+    }
+    QApplication::beep();
+}
+
+// The selected cells as tab-separated text, as a spreadsheet copies and pastes them.
+void TableWindow::copySelection() const
+{
+    const QModelIndexList selected = grdTabulka->selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return;
+    int top = INT_MAX, bottom = 0, left = INT_MAX, right = 0;
+    for (const QModelIndex &i : selected) {
+        top = std::min(top, i.row());
+        bottom = std::max(bottom, i.row());
+        left = std::min(left, i.column());
+        right = std::max(right, i.column());
+    }
+    const QItemSelectionModel *selection = grdTabulka->selectionModel();
+    const QAbstractItemModel *model = grdTabulka->model();
+    QString text;
+    for (int r = top; r <= bottom; ++r) {
+        for (int c = left; c <= right; ++c) {
+            const QModelIndex i = model->index(r, c);
+            QString cell = selection->isSelected(i) ? i.data().toString() : QString();
+            if (cell.contains(u'\t') || cell.contains(u'\n') || cell.contains(u'"'))
+                cell = u'"' + cell.replace(u"\""_s, u"\"\""_s) + u'"';
+            text += cell + (c < right ? u"\t"_s : u"\r\n"_s);
+        }
+    }
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void TableWindow::save()
+{
+    if (m_busy || !m_result.usageError.isEmpty() || !m_savingTo.isEmpty())
+        return;
+    const QFileInfo table(m_path);
+    const QString suffix = table.suffix().isEmpty() ? u"csv"_s : table.suffix();
+    const QString proposed =
+        table.dir().filePath(table.completeBaseName() + u"-odchylky."_s + suffix);
+    const QString target = m_dialogs.saveResults(this, proposed);
+    if (target.isEmpty())
+        return;
+    m_job = ++m_jobs;
+    m_worker->setCurrent(m_job);
+    m_savingTo = target;
+    cmdUlozit->setEnabled(false);
+    lblSouhrn->setText(u"Ukládám výsledky…"_s);
+    const TableJob job{m_job, m_path, options(), m_locale, target};
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, job] { worker->run(job); });
+}
+
+void TableWindow::saved(quint64 id, const QString &error)
+{
+    if (id != m_job)
+        return;
+    const QString target = std::exchange(m_savingTo, QString());
+    cmdUlozit->setEnabled(true);
+    const TableSummary &s = m_result.summary;
+    lblSouhrn->setText(tabletexts::summarySentence(s.computed, s.failed,
+                                                   m_result.columns.compare >= 0 ? s.outside : -1,
+                                                   m_locale) +
+                       u" · "_s + how());
+    if (!error.isEmpty()) {
+        m_boxes.show(this, MessageIcon::Critical, windowCaption.toString(),
+                     u"Výsledky nelze uložit do %1: %2"_s.arg(
+                         quoted(QDir::toNativeSeparators(target)), error));
+        return;
+    }
+    lblSouhrn->setText(lblSouhrn->text() +
+                       u" · uloženo do %1"_s.arg(quoted(QFileInfo(target).fileName())));
+    emit savedTo(target);
+}
+
+bool TableWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == grdTabulka && key->matches(QKeySequence::Copy)) {
+            copySelection();
+            return true;
+        }
+        // Alt with the key of a scale's digit, also where the layout types a letter there.
+        const Qt::KeyboardModifiers mods = key->modifiers();
+        if ((mods & Qt::AltModifier) && !(mods & (Qt::ControlModifier | Qt::MetaModifier))) {
+            const std::optional<char> digit = digitRowKey(*key, QGuiApplication::platformName());
+            for (QRadioButton *b : optMapa) {
+                if (digit && b->text().contains(u"&"_s + QChar::fromLatin1(*digit))) {
+                    b->setFocus(Qt::ShortcutFocusReason);
+                    b->setChecked(true);
+                    return true;
+                }
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TableWindow::closeEvent(QCloseEvent *event)
+{
+    m_worker->setCurrent(0);
+    QWidget::closeEvent(event);
+}
+
+TableWindow *TableWindows::open(const QString &path, qint32 lngZpusob, qint32 lngMapa)
+{
+    auto *window = new TableWindow(path, lngZpusob, lngMapa, m_boxes, m_dialogs, m_locale);
+    window->show();
+    window->activateWindow();
+    return window;
+}
+
+TableWindow *TableWindows::choose(QWidget *parent, qint32 lngZpusob, qint32 lngMapa)
+{
+    const QString path = m_dialogs.openTable(parent, QDir::homePath());
+    return path.isEmpty() ? nullptr : open(path, lngZpusob, lngMapa);
+}
+
+} // namespace mezni

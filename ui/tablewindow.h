@@ -1,0 +1,138 @@
+#pragma once
+
+// The table window: a table of parcels with every row's results, as the command line computes
+// and writes them. Its choices are the command line's options (method and scale from the main
+// window's own control table, columns, decimal mark, delimiter, encoding, header row); every
+// change starts a new reading in the worker's thread (tableworker.h), whose rows fill the model
+// (tablemodel.h) batch by batch while the window goes on answering. Saving runs the very pipeline
+// of "mezni-odchylka -s TABLE -o FILE" with the options the choices stand for.
+
+#include "tablemodel.h"
+#include "tableworker.h"
+
+#include <QLocale>
+#include <QThread>
+#include <QWidget>
+#include <array>
+#include <optional>
+
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSortFilterProxyModel;
+class QSpinBox;
+class QTableView;
+
+namespace mezni {
+
+class FileDialogs;
+class MessageBoxes;
+
+class TableWindow final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TableWindow(const QString &path, qint32 lngZpusob, qint32 lngMapa, MessageBoxes &boxes,
+                FileDialogs &dialogs, const QLocale &locale = QLocale::system(),
+                QWidget *parent = nullptr);
+    ~TableWindow() override;
+
+    const QString &path() const { return m_path; }
+    bool isBusy() const { return m_busy; }
+    TableModel &model() { return m_model; }
+    // The options the choices stand for, as the command line takes them.
+    TableOptions options() const;
+    // The summary line, and the message bar where the table cannot be computed as chosen.
+    QString summary() const;
+    QString message() const;
+
+    void save();
+
+signals:
+    void computed();
+    void savedTo(const QString &path);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls(qint32 lngZpusob, qint32 lngMapa);
+    void compute();
+    void stop();
+    void started(quint64 id, const TableResult &plan);
+    void arrived(quint64 id, std::shared_ptr<const TableRows> rows);
+    void progressed(quint64 id, qint64 done, qint64 total);
+    void finished(quint64 id, const TableResult &result);
+    void saved(quint64 id, const QString &error);
+    void showChoices(const TableResult &plan);
+    void showOnlyProblems(bool only);
+    void goToProblem(bool forward);
+    void copySelection() const;
+    QString how() const;
+
+    MessageBoxes &m_boxes;
+    FileDialogs &m_dialogs;
+    const QLocale m_locale;
+    const QString m_path;
+    TableModel m_model;
+    QSortFilterProxyModel *m_problems = nullptr;
+    QThread m_thread;
+    TableWorker *m_worker = nullptr;
+    quint64 m_jobs = 0, m_job = 0; // jobs started, and the one that counts
+    bool m_started = false;        // its rows have begun
+    bool m_busy = false;
+    QString m_savingTo;
+    TableResult m_result;
+
+    // The choices that are not detected: empty, the table's own.
+    QString m_areaColumn, m_compareColumn;
+    std::optional<DecimalMark> m_decimal;
+    std::optional<char> m_delimiter;
+    std::optional<TableEncoding> m_encoding;
+    std::optional<qint64> m_headerRow;
+
+    std::array<QRadioButton *, 2> optZpusob{};
+    std::array<QRadioButton *, 5> optMapa{};
+    QComboBox *cboSloupec = nullptr;
+    QComboBox *cboPorovnat = nullptr;
+    QComboBox *cboDesetinna = nullptr;
+    QComboBox *cboOddelovac = nullptr;
+    QComboBox *cboKodovani = nullptr;
+    QSpinBox *spnHlavicka = nullptr;
+    QCheckBox *chkBezHlavicky = nullptr;
+    QLabel *lblZprava = nullptr;
+    QTableView *grdTabulka = nullptr;
+    QLabel *lblSouhrn = nullptr;
+    QProgressBar *prgCteni = nullptr;
+    QPushButton *cmdZastavit = nullptr;
+    QPushButton *cmdPredchozi = nullptr;
+    QPushButton *cmdDalsi = nullptr;
+    QCheckBox *chkJenProblemy = nullptr;
+    QPushButton *cmdUlozit = nullptr;
+};
+
+// Opens table windows: from the main window (its codes), from the desktop, by a drop.
+class TableWindows
+{
+public:
+    TableWindows(MessageBoxes &boxes, FileDialogs &dialogs, const QLocale &locale)
+        : m_boxes(boxes), m_dialogs(dialogs), m_locale(locale)
+    {
+    }
+    TableWindow *open(const QString &path, qint32 lngZpusob = 1, qint32 lngMapa = 0);
+    // Asks for the table first; nothing where the user cancels.
+    TableWindow *choose(QWidget *parent, qint32 lngZpusob, qint32 lngMapa);
+
+private:
+    MessageBoxes &m_boxes;
+    FileDialogs &m_dialogs;
+    const QLocale m_locale;
+};
+
+} // namespace mezni

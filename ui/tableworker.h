@@ -1,0 +1,50 @@
+#pragma once
+
+#include "table.h"
+#include "tablemodel.h"
+
+#include <QLocale>
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <memory>
+
+namespace mezni {
+
+// One reading of a table: to show it (rows handed over in batches) or to save its results.
+struct TableJob
+{
+    quint64 id = 0;
+    QString path;
+    TableOptions options;
+    QLocale locale;
+    QString saveTo; // empty: read to show
+};
+
+// Reads and computes a table off the user-interface thread (it lives in a QThread of its
+// window). A job stops between rows once another job is current or the window has gone; no
+// widget is touched here, everything goes out by queued signals.
+class TableWorker final : public QObject
+{
+    Q_OBJECT
+
+public:
+    TableWorker();
+
+    // The job whose results count; any other stops at its next row (0: none).
+    void setCurrent(quint64 id) { m_current = id; }
+    void run(const mezni::TableJob &job);
+
+signals:
+    void started(quint64 id, const mezni::TableResult &plan);
+    void rows(quint64 id, std::shared_ptr<const mezni::TableRows> rows);
+    void progress(quint64 id, qint64 done, qint64 total);
+    void finished(quint64 id, const mezni::TableResult &result);
+    // After a save: the reason it failed, or nothing.
+    void saved(quint64 id, const QString &error);
+
+private:
+    std::atomic<quint64> m_current{0};
+};
+
+} // namespace mezni
