@@ -9,24 +9,30 @@ namespace mezni {
 
 class NumberFormat;
 
-// The figures in words: one service for the window's captions, the lines the command line prints
-// and the clipboard takes, and the sentence a screen reader speaks.
+// The figures in words: one service for the window's captions (its control table takes them from
+// here), the lines the command line prints and the clipboard takes, and the sentence a screen
+// reader speaks.
 namespace captions {
+inline constexpr QStringView areaLabel = u"Výměra &parcely:"; // the window's, with its accelerator
+inline constexpr QStringView deltaLabel = u"Hodnota mezní odchylky:";
+inline constexpr QStringView twoDeltaLabel = u"Dvojnásobek mezní odchylky:";
+inline constexpr QStringView boundsLabel = u"Mezní hodnoty pro danou výměru:";
+
 inline QString area()
 {
-    return QStringLiteral("Výměra parcely:");
+    return areaLabel.toString().remove(u'&');
 }
 inline QString delta()
 {
-    return QStringLiteral("Hodnota mezní odchylky:");
+    return deltaLabel.toString();
 }
 inline QString twoDelta()
 {
-    return QStringLiteral("Dvojnásobek mezní odchylky:");
+    return twoDeltaLabel.toString();
 }
 inline QString bounds()
 {
-    return QStringLiteral("Mezní hodnoty pro danou výměru:");
+    return boundsLabel.toString();
 }
 } // namespace captions
 

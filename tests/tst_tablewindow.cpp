@@ -8,6 +8,7 @@
 #include "tableworker.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
@@ -152,6 +153,7 @@ private slots:
     void problemsOnlyAndNavigation();
     void failedSaveSaysWhy();
     void copiesCellsAsTabs();
+    void cellsReadableByScreenReaders();
 
 private:
     QTemporaryDir m_dir;
@@ -377,6 +379,24 @@ void TestTableWindow::copiesCellsAsTabs()
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(),
              u"1\t2500\t\"a\tb\"\t14,5\t29,0\t2471,0\t2529,0\t\r\n"_s);
+}
+
+// The grid's cells with their column names through the accessibility tree; the summary too.
+void TestTableWindow::cellsReadableByScreenReaders()
+{
+    const QString table = writeFile(m_dir, u"cteni.csv"_s, "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n");
+    Opened opened(table);
+    QVERIFY(opened.computed);
+    QAccessibleInterface *grid =
+        QAccessible::queryAccessibleInterface(child<QTableView>(opened.w, u"grdTabulka"_s));
+    QVERIFY(grid && grid->tableInterface());
+    QAccessibleInterface *cell = grid->tableInterface()->cellAt(0, 2);
+    QVERIFY(cell && cell->tableCellInterface());
+    QCOMPARE(cell->text(QAccessible::Name), u"14,5"_s);
+    const QList<QAccessibleInterface *> headers = cell->tableCellInterface()->columnHeaderCells();
+    QCOMPARE(headers.size(), 1);
+    QCOMPARE(headers[0]->text(QAccessible::Name), u"Mezní odchylka"_s);
+    QCOMPARE(grid->text(QAccessible::Description), opened.w.summary());
 }
 
 QTEST_MAIN(TestTableWindow)

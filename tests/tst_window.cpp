@@ -1,3 +1,5 @@
+#include "choices.h"
+#include "controls.h"
 #include "frmMezni_odchylka.h"
 #include "keyposition.h"
 #include "recordingmessageboxes.h"
@@ -85,6 +87,7 @@ private slots:
     void accelerators_data();
     void accelerators();
     void geometry();
+    void scaleCaptionsNameTheScales();
     void nothingClipped_data();
     void nothingClipped();
     void pasteTakesTheCell_data();
@@ -308,6 +311,20 @@ void TestWindow::accelerators()
     f.text()->setText(u"2500"_s);
     QTest::keyClick(&f.window, Qt::Key_V, Qt::AltModifier);
     QTRY_VERIFY(!f.label(u"lblMezniOdchylka"_s)->text().isEmpty());
+}
+
+// The scale buttons' captions name exactly the scales the command line and tables take.
+void TestWindow::scaleCaptionsNameTheScales()
+{
+    for (const ControlSpec &c : controlTable) {
+        if (c.slot != Slot::optMapa)
+            continue;
+        QStringList scales;
+        for (const int s : scalesOfClass.at(std::size_t(c.tag.toInt())))
+            if (s != 0)
+                scales += u"1:"_s + QString::number(s);
+        QCOMPARE(c.caption.toString().remove(u'&'), scales.join(u", "_s));
+    }
 }
 
 void TestWindow::geometry()

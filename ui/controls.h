@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resulttexts.h"
+
 #include <QStringView>
 #include <array>
 
@@ -97,12 +99,12 @@ inline constexpr std::array<ControlSpec, 18> controlTable{{
     {Slot::cmdVypocti,      -1, Kind::Button,  Container::Window,     u"&Vypočti",                                                      {3600,  120, 1335,  346},  2, {}},
     {Slot::txtVymera,       -1, Kind::TextBox, Container::Window,     {},                                                               {1800,  120, 1695,  346},  1, {}},
     {Slot::lblMezniHodnoty, -1, Kind::Result,  Container::Window,     {},                                                               {2760, 3960, 2175,  410}, 17, {}},
-    {Slot::Label4,          -1, Kind::Label,   Container::Window,     u"Mezní hodnoty pro danou výměru:",                               { 120, 3960, 2415,  255}, 16, {}},
+    {Slot::Label4,          -1, Kind::Label,   Container::Window,     captions::boundsLabel,                                              { 120, 3960, 2415,  255}, 16, {}},
     {Slot::lbl2xMezniOdchylka, -1, Kind::Result,  Container::Window,     {},                                                               {2760, 3600, 2175,  255}, 15, {}},
     {Slot::lblMezniOdchylka, -1, Kind::Result,  Container::Window,     {},                                                               {2760, 3240, 2175,  255}, 14, {}},
-    {Slot::Label3,          -1, Kind::Label,   Container::Window,     u"Dvojnásobek mezní odchylky:",                                   { 120, 3600, 2295,  255}, 13, {}},
-    {Slot::Label2,          -1, Kind::Label,   Container::Window,     u"Hodnota mezní odchylky:",                                       { 120, 3240, 2295,  255}, 12, {}},
-    {Slot::Label1,          -1, Kind::Label,   Container::Window,     u"Výměra &parcely:",                                              { 120,  150, 1575,  240},  0, {}},
+    {Slot::Label3,          -1, Kind::Label,   Container::Window,     captions::twoDeltaLabel,                                            { 120, 3600, 2295,  255}, 13, {}},
+    {Slot::Label2,          -1, Kind::Label,   Container::Window,     captions::deltaLabel,                                               { 120, 3240, 2295,  255}, 12, {}},
+    {Slot::Label1,          -1, Kind::Label,   Container::Window,     captions::areaLabel,                                                { 120,  150, 1575,  240},  0, {}},
 }};
 // clang-format on
 
