@@ -240,12 +240,16 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
     switch (role) {
     case Qt::DisplayRole:
         return QString::number(tableRow(section));
-    case Qt::DecorationRole:
+    case Qt::DecorationRole: {
+        // Made once: a view asks for them on every paint.
+        static const QIcon outside =
+            QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        static const QIcon failed =
+            QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
         if (s == RowState::Outside)
-            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
-        if (isProblem(s))
-            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
-        return {};
+            return outside;
+        return isProblem(s) ? QVariant(failed) : QVariant();
+    }
     case Qt::ToolTipRole: {
         const QString why = reason(section);
         return why.isEmpty() ? QVariant() : QVariant(why);

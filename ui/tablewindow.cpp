@@ -103,21 +103,25 @@ TableWindow::TableWindow(const QString &path, qint32 lngZpusob, qint32 lngMapa, 
     setWindowIcon(appIcon());
     createControls(lngZpusob, lngMapa);
 
-    m_worker = new TableWorker;
+    m_worker = std::make_unique<TableWorker>();
     m_worker->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_worker, &TableWorker::started, this, &TableWindow::started);
-    connect(m_worker, &TableWorker::rows, this, &TableWindow::arrived);
-    connect(m_worker, &TableWorker::progress, this, &TableWindow::progressed);
-    connect(m_worker, &TableWorker::finished, this, &TableWindow::finished);
-    connect(m_worker, &TableWorker::saved, this, &TableWindow::saved);
+    connect(m_worker.get(), &TableWorker::started, this, &TableWindow::started);
+    connect(m_worker.get(), &TableWorker::rows, this, &TableWindow::arrived);
+    connect(m_worker.get(), &TableWorker::progress, this, &TableWindow::progressed);
+    connect(m_worker.get(), &TableWorker::finished, this, &TableWindow::finished);
+    connect(m_worker.get(), &TableWorker::saved, this, &TableWindow::saved);
     m_thread.start();
     compute();
 }
 
 TableWindow::~TableWindow()
 {
-    // Whatever the worker is doing stops at its next row.
+    stopThread();
+}
+
+// Whatever the worker is doing stops at its next row; then its thread ends.
+void TableWindow::stopThread()
+{
     m_worker->setCurrent(0);
     m_thread.quit();
     m_thread.wait();
@@ -368,7 +372,7 @@ void TableWindow::compute()
     cmdUlozit->setEnabled(false);
     lblSouhrn->setText(u"Čtu tabulku…"_s);
     const TableJob job{m_job, m_path, options(), m_locale, {}};
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker, job] { worker->run(job); });
+    QMetaObject::invokeMethod(m_worker.get(), [worker = m_worker.get(), job] { worker->run(job); });
 }
 
 void TableWindow::stop()
@@ -571,7 +575,7 @@ void TableWindow::save()
     cmdUlozit->setEnabled(false);
     lblSouhrn->setText(u"Ukládám výsledky…"_s);
     const TableJob job{m_job, m_path, options(), m_locale, target};
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker, job] { worker->run(job); });
+    QMetaObject::invokeMethod(m_worker.get(), [worker = m_worker.get(), job] { worker->run(job); });
 }
 
 void TableWindow::saved(quint64 id, const QString &error)
@@ -622,7 +626,8 @@ bool TableWindow::eventFilter(QObject *watched, QEvent *event)
 
 void TableWindow::closeEvent(QCloseEvent *event)
 {
-    m_worker->setCurrent(0);
+    // Closed, the window leaves no thread behind, deleted later or never.
+    stopThread();
     QWidget::closeEvent(event);
 }
 

@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <optional>
 
 class QAbstractButton;
@@ -65,6 +66,7 @@ private:
     void createControls(qint32 lngZpusob, qint32 lngMapa);
     void compute();
     void stop();
+    void stopThread();
     void started(quint64 id, const TableResult &plan);
     void arrived(quint64 id, std::shared_ptr<const TableRows> rows);
     void progressed(quint64 id, qint64 done, qint64 total);
@@ -83,9 +85,9 @@ private:
     TableModel m_model;
     QSortFilterProxyModel *m_problems = nullptr;
     QThread m_thread;
-    TableWorker *m_worker = nullptr;
-    quint64 m_jobs = 0, m_job = 0; // jobs started, and the one that counts
-    bool m_started = false;        // its rows have begun
+    std::unique_ptr<TableWorker> m_worker; // lives in m_thread; deleted once it has ended
+    quint64 m_jobs = 0, m_job = 0;         // jobs started, and the one that counts
+    bool m_started = false;                // its rows have begun
     bool m_busy = false;
     QString m_savingTo;
     TableResult m_result;
