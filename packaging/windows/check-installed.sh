@@ -82,8 +82,29 @@ wineserver -k || true
 wait || true
 echo "snímek okna: $shot"
 
+# Offered in Explorer's "Open with" for tables, the default program of .csv left alone; a table
+# given as the window program's only argument (a drop on its icon) opens in the table window.
+classes='HKCU\Software\Classes'
+wine reg query "$classes\.csv\OpenWithProgids" /v cz.zememerici.MezniOdchylka.csv >/dev/null 2>&1 ||
+    fail "program není v nabídce Otevřít v programu pro .csv"
+! wine reg query "$classes\.csv" /ve 2>/dev/null | tr -d '\r' | grep -aq 'MezniOdchylka' ||
+    fail "instalace převzala výchozí program pro .csv"
+tableShot="$out/tabulka-windows.png"
+wine start /unix "$dir/mezni-odchylka.exe" "$table"
+for _ in $(seq 60); do
+    xdotool search --name "$(basename "$table")" >/dev/null 2>&1 && break
+    sleep 1
+done
+xdotool search --name "$(basename "$table")" >/dev/null 2>&1 || fail "okno tabulky se neotevřelo"
+sleep 3
+import -window root "$tableShot"
+wineserver -k || true
+echo "tabulka přetažená na program: okno tabulky, snímek: $tableShot"
+
 wine "$dir/uninstall.exe" /S
 uninstalled "$dir"
+! wine reg query "$classes\.csv\OpenWithProgids" /v cz.zememerici.MezniOdchylka.csv >/dev/null 2>&1 ||
+    fail "po odinstalaci zůstal program v nabídce Otevřít v programu"
 [ ! -e "$dir" ] || fail "po odinstalaci zůstalo: $(find "$dir" | head -5)"
 [ ! -e "$shortcut" ] || fail "po odinstalaci zůstal zástupce"
 ! wine reg query "$key" >/dev/null 2>&1 || fail "po odinstalaci zůstal záznam v seznamu programů"
