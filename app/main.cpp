@@ -12,6 +12,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTranslator>
+#ifdef Q_OS_WIN
+#include <shellapi.h>
+#include <windows.h>
+#endif
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -143,10 +147,25 @@ bool wantsWindow(int argc, char *argv[])
 // anything else is explained in a message box.
 bool onlyFiles(int argc, char *argv[])
 {
-    for (int i = 1; i < argc; ++i)
-        if (windowOption(argv[i]) < 0 && !QFileInfo(QString::fromLocal8Bit(argv[i])).isFile())
+#ifdef Q_OS_WIN
+    // The narrow arguments lose what the code page lacks (a Czech file name elsewhere): the
+    // command line as Windows has it, in UTF-16.
+    int count = 0;
+    wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    QStringList arguments;
+    for (int i = 0; wide && i < count; ++i)
+        arguments += QString::fromWCharArray(wide[i]);
+    LocalFree(wide);
+#else
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments += QString::fromLocal8Bit(argv[i]);
+#endif
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        if (windowOption(arguments[i].toUtf8().constData()) < 0 &&
+            !QFileInfo(arguments[i]).isFile())
             return false;
-    return argc > 1;
+    return arguments.size() > 1;
 }
 
 int explainCommandLine(int argc, char *argv[])

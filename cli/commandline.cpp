@@ -10,6 +10,7 @@
 #include "standardstreams.h"
 #include "table.h"
 #include "tabletexts.h"
+#include "workbook.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -124,13 +125,26 @@ struct Options
         u"Výsledky zapíše do souboru místo na standardní výstup (soubor se nahradí až "
         "po úspěšném zápisu); „-“ je standardní výstup."_s,
         u"soubor"_s};
+    const QCommandLineOption list{
+        u"list"_s, u"List sešitu (.xlsx, .ods), názvem nebo číslem od 1 (výchozí: první)."_s,
+        u"název|číslo"_s};
+    const QCommandLineOption sloupecMeritka{
+        u"sloupec-meritka"_s,
+        u"Sloupec s měřítkem mapy každého řádku (1:2880, 2880 nebo 1 : 2 880) místo -m."_s,
+        u"název|číslo"_s};
+    const QCommandLineOption sloupecZpusobu{
+        u"sloupec-zpusobu"_s,
+        u"Sloupec se způsobem výpočtu každého řádku (číselně nebo graficky, 1 nebo 0) místo -z."_s,
+        u"název|číslo"_s};
     const QCommandLineOption okno{
         u"okno"_s, u"Otevře okno, s tabulkami v okně tabulky (tak program spouští plocha)."_s};
-    const QList<QCommandLineOption> all{help,      version,       zpusob,      mapa,      soubor,
-                                        sloupec,   porovnat,      bezHlavicky, oddelovac, kodovani,
-                                        desetinna, radekHlavicky, vystup,      okno};
-    const QList<QCommandLineOption> tableOnly{sloupec,  porovnat,  bezHlavicky,  oddelovac,
-                                              kodovani, desetinna, radekHlavicky};
+    const QList<QCommandLineOption> all{
+        help,     version,     zpusob,         mapa,           soubor,    sloupec,
+        porovnat, bezHlavicky, oddelovac,      kodovani,       desetinna, radekHlavicky,
+        vystup,   list,        sloupecMeritka, sloupecZpusobu, okno};
+    const QList<QCommandLineOption> tableOnly{
+        sloupec,   porovnat,      bezHlavicky, oddelovac,      kodovani,
+        desetinna, radekHlavicky, list,        sloupecMeritka, sloupecZpusobu};
 
     Options()
     {
@@ -318,8 +332,15 @@ std::variant<Request, QString> parse(Options &o, const QStringList &arguments)
     }
     if (!areas.isEmpty())
         return u"Zadejte buď výměry, nebo tabulku (--soubor), ne obojí."_s;
+    if (p.isSet(o.mapa) && p.isSet(o.sloupecMeritka))
+        return u"Zadejte měřítko buď volbou --mapa, nebo sloupcem (--sloupec-meritka)."_s;
+    if (p.isSet(o.zpusob) && p.isSet(o.sloupecZpusobu))
+        return u"Zadejte způsob buď volbou --zpusob, nebo sloupcem (--sloupec-zpusobu)."_s;
     r.kind = Request::Kind::Table;
     r.table = p.value(o.soubor);
+    t.sheet = p.value(o.list);
+    t.scaleColumn = p.value(o.sloupecMeritka);
+    t.methodColumn = p.value(o.sloupecZpusobu);
     t.areaColumn = p.value(o.sloupec);
     t.compareColumn = p.value(o.porovnat);
     t.noHeader = p.isSet(o.bezHlavicky);
@@ -381,9 +402,17 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QIODevice 
         return UsageError;
     }
     TableOptions options = r.options;
-    // Added texts a terminal can show where the table's bytes leave the encoding open.
-    if (isTerminal(outDevice))
+    // Added texts a terminal can show where the table's bytes leave the encoding open; a
+    // workbook is no text for one.
+    if (isTerminal(outDevice)) {
         options.asciiText = TableEncoding::Utf8;
+        const QByteArray head = source->peek(4096);
+        if (isWorkbook(std::string_view(head.constData(), std::size_t(head.size())))) {
+            write(err, u"%1: sešit nelze vypsat na terminál: výsledky zapište do souboru volbou "
+                       "-o (např. -o vysledky.xlsx).\nNápověda: %1 --help\n"_s.arg(programName()));
+            return UsageError;
+        }
+    }
     const TableResult result = processTable(*source, out, options, locale);
     if (!result.usageError.isEmpty()) {
         write(err, u"%1: %2\n"_s.arg(programName(), result.usageError));
@@ -392,9 +421,12 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QIODevice 
     if (result.outputFailed || !out.flush())
         return OutputFailed;
     const TableSummary &s = result.summary;
-    QString text = u"%1: %2\n"_s.arg(
-        programName(), tabletexts::summary(s.computed, s.failed, s.firstFailedRows,
-                                           result.columns.compare >= 0 ? s.outside : -1));
+    QString text = u"%1: %2%3\n"_s.arg(
+        programName(),
+        tabletexts::summary(s.computed, s.failed, s.firstFailedRows,
+                            result.columns.compare >= 0 ? s.outside : -1),
+        tabletexts::computedHow(result.columns.scale >= 0 ? -1 : options.lngMapa,
+                                result.columns.method >= 0 ? -1 : options.lngZpusob, result.sheet));
     if (s.unclosedQuoteLine > 0)
         text += u"%1: %2\n"_s.arg(
             programName(), tabletexts::unclosedQuote(s.unclosedQuoteLine, s.unclosedQuoteRow));

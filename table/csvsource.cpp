@@ -83,8 +83,13 @@ std::optional<NotText> notTextKind(std::string_view head)
             return NotText::Xlsx;
         return NotText::Zip;
     }
-    if (startsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
-        return NotText::Xls;
+    // An old Excel workbook, or a new one locked with a password (its encrypted package in the
+    // same compound file).
+    if (startsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+        static const std::string_view encrypted("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e",
+                                                31);
+        return head.find(encrypted) != head.npos ? NotText::Protected : NotText::Xls;
+    }
     if (startsWith(head, "&H"))
         return NotText::Vfk;
     // Text has no NUL bytes; UTF-16 has them at every other byte where it writes ASCII.
@@ -199,7 +204,7 @@ private:
 class CsvSource::Scanner
 {
 public:
-    Scanner(char delimiter, std::array<int, 2> columns, bool captureAll,
+    Scanner(char delimiter, std::array<int, capturedFields> columns, bool captureAll,
             std::size_t allLimit = std::string::npos)
         : m_delimiter(delimiter), m_columns(columns), m_captureAll(captureAll), m_allLimit(allLimit)
     {
@@ -237,15 +242,15 @@ private:
             const std::size_t have = m_all.bytes.size() - begin;
             m_all.bytes.append(bytes, std::min(count, m_allLimit - std::min(m_allLimit, have)));
         }
-        if (m_columns[0] < 0 && m_columns[1] < 0)
-            return;
-        const int slot = m_field == m_columns[0] ? 0 : m_field == m_columns[1] ? 1 : -1;
-        if (slot < 0)
-            return;
-        // Enough to see that a field is too long to be a number (asCaptured()).
-        std::string &field = m_bytes[slot];
-        field.append(bytes, std::min(count, capturedFieldLimit + 1 -
-                                                std::min(capturedFieldLimit + 1, field.size())));
+        for (std::size_t slot = 0; slot < capturedFields; ++slot) {
+            if (m_field != m_columns[slot])
+                continue;
+            // Enough to see that a field is too long to be a number (asCaptured()).
+            std::string &field = m_bytes[slot];
+            field.append(bytes,
+                         std::min(count, capturedFieldLimit + 1 -
+                                             std::min(capturedFieldLimit + 1, field.size())));
+        }
     }
     void nextField()
     {
@@ -261,11 +266,11 @@ private:
         m_record.line = m_recordLine;
         m_record.fields = m_field + 1;
         m_record.unclosedQuoteLine = m_mode == Mode::Quoted ? m_quoteLine : 0;
-        for (int slot = 0; slot < 2; ++slot) {
+        for (std::size_t slot = 0; slot < capturedFields; ++slot) {
             if (m_columns[slot] >= 0 && m_columns[slot] <= m_field)
-                m_record.captured[std::size_t(slot)] = asCaptured(m_bytes[slot]);
+                m_record.captured[slot] = Cell{asCaptured(m_bytes[slot])};
             else
-                m_record.captured[std::size_t(slot)].reset();
+                m_record.captured[slot].reset();
         }
         if (m_captureAll)
             m_all.ends.push_back(std::uint32_t(m_all.bytes.size()));
@@ -276,14 +281,14 @@ private:
         m_mode = Mode::FieldStart;
         m_field = 0;
         m_record.empty = m_record.blank = true;
-        m_bytes[0].clear();
-        m_bytes[1].clear();
+        for (std::string &bytes : m_bytes)
+            bytes.clear();
         m_all.clear();
         return go;
     }
 
     const char m_delimiter;
-    const std::array<int, 2> m_columns;
+    const std::array<int, capturedFields> m_columns;
     const bool m_captureAll;
     const std::size_t m_allLimit;
     std::size_t m_pos = 0, m_crAt = 0;
@@ -292,7 +297,7 @@ private:
     bool m_quotedCr = false; // a carriage return inside quotes, not yet known to start a CRLF
     int m_field = 0;
     qint64 m_row = 1, m_line = 1, m_recordLine = 1, m_quoteLine = 0;
-    std::string m_bytes[2];
+    std::array<std::string, capturedFields> m_bytes;
     FieldBytes m_all;
     Record m_record;
 };
@@ -420,8 +425,9 @@ bool CsvSource::readChunk()
 
 QString TableFormat::encodingName() const
 {
-    return encoding == TableEncoding::Utf8 ? QStringLiteral("UTF-8")
-                                           : QStringLiteral("Windows-1250");
+    return utf16                             ? QStringLiteral("UTF-16")
+           : encoding == TableEncoding::Utf8 ? QStringLiteral("UTF-8")
+                                             : QStringLiteral("Windows-1250");
 }
 
 QString CsvSource::open(std::size_t keepRecords)
@@ -486,7 +492,7 @@ QString CsvSource::open(std::size_t keepRecords)
                       !m_eof && (m_format.encoding == TableEncoding::Utf8 || m_decidedOnAscii);
 
     // The first records, every field.
-    Scanner scanner(m_format.delimiter, {-1, -1}, true);
+    Scanner scanner(m_format.delimiter, {-1, -1, -1, -1}, true);
     scanner.restart(m_start);
     bool complete = false;
     const auto keep = [&](std::size_t, std::size_t) {
@@ -509,7 +515,7 @@ QString CsvSource::open(std::size_t keepRecords)
 
 qint64 CsvSource::headRecords() const
 {
-    Scanner counter(m_format.delimiter, {-1, -1}, false);
+    Scanner counter(m_format.delimiter, {-1, -1, -1, -1}, false);
     counter.restart(m_start);
     const auto count = [](std::size_t, std::size_t) {
         return true;
@@ -520,9 +526,9 @@ qint64 CsvSource::headRecords() const
     return counter.rowsEnded();
 }
 
-void CsvSource::capture(int first, int second, bool all)
+void CsvSource::capture(const std::array<int, capturedFields> &columns, bool all)
 {
-    m_columns = {first, second};
+    m_columns = columns;
     m_captureAll = all;
 }
 

@@ -35,7 +35,7 @@ public:
     const TableFormat &format() const override { return m_format; }
     const std::vector<Head> &head() const override { return m_head; }
     qint64 headRecords() const override;
-    void capture(int first, int second, bool all) override;
+    void capture(const std::array<int, capturedFields> &columns, bool all) override;
     void scanLookahead(RecordHandler &handler) override;
     bool run(RecordHandler &handler, TableOutput &out) override;
     // Only a stream can have one: a file is decided from all of its bytes.
@@ -57,7 +57,7 @@ private:
     bool m_eof = false;
     std::size_t m_start = 0; // after the byte-order mark and the "sep=" line
     std::vector<Head> m_head;
-    std::array<int, 2> m_columns{-1, -1};
+    std::array<int, capturedFields> m_columns{-1, -1, -1, -1};
     bool m_captureAll = false;
     std::unique_ptr<Utf8Check> m_utf8;
     bool m_checkEncoding = false; // a stream decided from its look-ahead

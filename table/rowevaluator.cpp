@@ -1,10 +1,12 @@
 #include "rowevaluator.h"
 
+#include "choices.h"
 #include "numbers.h"
 #include "tabletexts.h"
 
 #include <QLocale>
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <variant>
 
@@ -30,8 +32,23 @@ QString shortest(double value, DecimalMark mark)
 }
 
 // The value of a field under the table's convention, or the reason it has none.
-std::variant<double, QString> valueOf(std::string_view field, const RowRules &rules, bool compared)
+std::variant<double, QString> valueOf(const Cell &cell, const RowRules &rules, bool compared)
 {
+    const std::string_view field = cell.text;
+    switch (cell.kind) {
+    case CellKind::Number: {
+        double value = 0;
+        const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+        if (error == std::errc() && end == field.data() + field.size() && std::isfinite(value))
+            return value;
+        return tabletexts::notNumber(compared);
+    }
+    case CellKind::Text:
+        break;
+    default:
+        return tabletexts::notNumberCell(compared, cell.kind,
+                                         QString::fromUtf8(field.data(), qsizetype(field.size())));
+    }
     if (const std::optional<double> value = readUnder(field, rules.encoding, rules.numbers))
         return *value;
     const NumberReadings readings = readNumber(field, rules.encoding);
@@ -67,16 +84,46 @@ std::string_view asCaptured(std::string_view field)
     return field.size() <= capturedFieldLimit ? field : std::string_view("\x7F");
 }
 
-RowFields rowFields(const FieldBytes &fields, int area, int compared)
+RowFields rowFields(const Record &record)
+{
+    return {record.fields, record.captured[AreaField], record.captured[ComparedField],
+            record.captured[ScaleField], record.captured[MethodField]};
+}
+
+RowFields rowFields(const FieldBytes &fields, const RowRules &rules)
 {
     RowFields r;
     r.count = int(fields.size());
-    if (area >= 0 && std::size_t(area) < fields.size())
-        r.area = asCaptured(fields.field(std::size_t(area)));
-    if (compared >= 0 && std::size_t(compared) < fields.size())
-        r.compared = asCaptured(fields.field(std::size_t(compared)));
+    const auto at = [&](int column) -> std::optional<Cell> {
+        if (column < 0 || std::size_t(column) >= fields.size())
+            return std::nullopt;
+        const Cell c = fields.cell(std::size_t(column));
+        return Cell{asCaptured(c.text), c.kind};
+    };
+    r.area = at(rules.areaColumn);
+    r.compared = at(rules.compareColumn);
+    r.scale = at(rules.scaleColumn);
+    r.method = at(rules.methodColumn);
     return r;
 }
+
+namespace {
+
+// A row's code from its own column: the map class of its scale, or its method.
+std::variant<qint32, QString> codeOf(const std::optional<Cell> &cell, int column, bool scale)
+{
+    if (!cell)
+        return tabletexts::missingChoiceField(scale, column);
+    const QString text = QString::fromUtf8(cell->text.data(), qsizetype(cell->text.size()));
+    if (text.trimmed().isEmpty())
+        return tabletexts::missingChoice(scale);
+    const std::optional<qint32> code = scale ? mapClassOf(text) : methodOf(text);
+    if (!code)
+        return tabletexts::unknownChoice(scale, text);
+    return *code;
+}
+
+} // namespace
 
 RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
 {
@@ -89,16 +136,29 @@ RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
         cells.error = tabletexts::missingAreaField(rules.areaColumn);
         return cells;
     }
-    if (blank(*fields.area)) {
+    if (fields.area->kind == CellKind::Text && blank(fields.area->text)) {
         cells.error = tabletexts::missingArea();
         return cells;
+    }
+    qint32 zpusob = rules.lngZpusob, mapa = rules.lngMapa;
+    for (const bool scale : {true, false}) {
+        const int column = scale ? rules.scaleColumn : rules.methodColumn;
+        if (column < 0)
+            continue;
+        const std::variant<qint32, QString> code =
+            codeOf(scale ? fields.scale : fields.method, column, scale);
+        if (const QString *error = std::get_if<QString>(&code)) {
+            cells.error = *error;
+            return cells;
+        }
+        (scale ? mapa : zpusob) = std::get<qint32>(code);
     }
     const std::variant<double, QString> area = valueOf(*fields.area, rules, false);
     if (const QString *error = std::get_if<QString>(&area)) {
         cells.error = *error;
         return cells;
     }
-    const Evaluation e = evaluateArea(std::get<double>(area), rules.lngZpusob, rules.lngMapa);
+    const Evaluation e = evaluateArea(std::get<double>(area), zpusob, mapa);
     if (e.kind != Evaluation::Kind::Results) {
         cells.error = e.message;
         return cells;
@@ -112,7 +172,7 @@ RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
         cells.error = tabletexts::missingComparedField(rules.compareColumn);
         return cells;
     }
-    if (blank(*fields.compared))
+    if (fields.compared->kind == CellKind::Text && blank(fields.compared->text))
         return cells;
     const std::variant<double, QString> compared = valueOf(*fields.compared, rules, true);
     if (const QString *error = std::get_if<QString>(&compared)) {

@@ -18,6 +18,9 @@ struct RowRules
     int width = 1;          // the fields of the header, or of the first row without one
     int areaColumn = 0;     // 0-based
     int compareColumn = -1; // -1: no verdict
+    // Where a row's scale and method stand (-1: the codes above hold for every row).
+    int scaleColumn = -1;
+    int methodColumn = -1;
     TableEncoding encoding = TableEncoding::Utf8;
     NumberConvention numbers;
 };
@@ -26,17 +29,21 @@ struct RowRules
 inline constexpr std::size_t capturedFieldLimit = 4096;
 std::string_view asCaptured(std::string_view field);
 
-// What the row evaluator needs of one row: its field count and the bytes (quotes removed) of the
-// fields it is read by, absent where the row is too short to have them.
+// What the row evaluator needs of one row: its field count and the fields it is read by (quotes
+// removed), absent where the row is too short to have them.
 struct RowFields
 {
     int count = 1;
-    std::optional<std::string_view> area;
-    std::optional<std::string_view> compared;
+    std::optional<Cell> area;
+    std::optional<Cell> compared;
+    std::optional<Cell> scale;
+    std::optional<Cell> method;
 };
 
+// The same of a record.
+RowFields rowFields(const Record &record);
 // The same of a record kept whole.
-RowFields rowFields(const FieldBytes &fields, int area, int compared);
+RowFields rowFields(const FieldBytes &fields, const RowRules &rules);
 
 // The cells a row gets: the four figures where the area is good, the verdict where the compared
 // area is good too, and the reason in "Chyba" for anything wrong.

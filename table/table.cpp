@@ -4,6 +4,8 @@
 #include "csvsource.h"
 #include "rowevaluator.h"
 #include "tabletexts.h"
+#include "utf16.h"
+#include "workbook.h"
 
 #include <QIODevice>
 #include <QLocale>
@@ -155,6 +157,9 @@ QString Resolver::resolve(TableColumns &c)
         const Head &h = first != head.end() ? *first : head.front();
         m_headers = QStringList(h.fields.begin(), h.fields.end());
     }
+    // A sheet's results stand after its last used column, whatever its header's width.
+    while (m_headers.size() < m_source.usedWidth())
+        m_headers += QString();
     c.width = int(m_headers.size());
     c.headers = m_headers;
     if (!m_named)
@@ -165,6 +170,14 @@ QString Resolver::resolve(TableColumns &c)
     if (!m_options.compareColumn.isEmpty()) {
         c.compare = column(m_options.compareColumn, error);
         if (c.compare < 0)
+            return error;
+    }
+    for (const bool scale : {true, false}) {
+        const QString &wanted = scale ? m_options.scaleColumn : m_options.methodColumn;
+        if (wanted.isEmpty())
+            continue;
+        int &at = scale ? c.scale : c.method;
+        if ((at = column(wanted, error)) < 0)
             return error;
     }
     if (!m_options.areaColumn.isEmpty()) {
@@ -192,6 +205,10 @@ QString Resolver::resolve(TableColumns &c)
         c.compare = -1;
         return tabletexts::sameColumnTwice(c.area);
     }
+    if (c.area == c.scale || c.area == c.method) {
+        c.scale = c.method = -1;
+        return tabletexts::sameColumnTwice(c.area);
+    }
     if (m_named) {
         for (const int i : {c.area, c.compare}) {
             if (i < 0)
@@ -217,10 +234,12 @@ public:
     {
         if (r.row <= m_headerRow || r.blank)
             return true;
-        for (const std::optional<std::string_view> &field : r.captured) {
-            if (!field)
+        for (const std::size_t slot : {AreaField, ComparedField}) {
+            const std::optional<Cell> &field = r.captured[slot];
+            // A number cell has no decimal mark to settle.
+            if (!field || field->kind != CellKind::Text)
                 continue;
-            const NumberReadings readings = readNumber(*field, m_encoding);
+            const NumberReadings readings = readNumber(field->text, m_encoding);
             if (const std::optional<DecimalMark> mark = readings.settles()) {
                 const bool comma = *mark == DecimalMark::Comma;
                 ++(comma ? m_comma : m_point);
@@ -305,9 +324,9 @@ public:
     using Kind = TableObserver::Kind;
 
     Rows(const TableColumns &columns, const RowRules &rules, TableSink *sink, HeldOutput &held,
-         TableSummary &summary, TableObserver *observer)
+         TableSummary &summary, TableObserver *observer, bool workbook)
         : m_columns(columns), m_rules(rules), m_sink(sink), m_held(held), m_summary(summary),
-          m_observer(observer)
+          m_observer(observer), m_workbook(workbook)
     {
     }
 
@@ -317,8 +336,9 @@ public:
             return observe(r, Kind::Title);
         if (r.row == m_columns.headerRow)
             return observe(r, Kind::Header) && (!m_sink || m_sink->header(r.fields));
-        // In one column an empty line is a parcel without its area, unless no row follows it.
-        if (r.blank && r.fields == 1 && m_rules.width == 1) {
+        // In one column of text an empty line is a parcel without its area, unless no row
+        // follows it.
+        if (r.blank && r.fields == 1 && m_rules.width == 1 && !m_workbook) {
             m_held.hold(r.row);
             return observe(r, Kind::Pending);
         }
@@ -335,7 +355,7 @@ public:
         }
         if (m_rules.areaColumn < 0) // the columns are not resolved: shown without results
             return observe(r, Kind::Row);
-        const RowCells cells = evaluateRow({r.fields, r.captured[0], r.captured[1]}, m_rules);
+        const RowCells cells = evaluateRow(rowFields(r), m_rules);
         if (!cells.error.isEmpty())
             failed(r.row);
         else if (cells.verdict == false)
@@ -379,6 +399,7 @@ private:
     HeldOutput &m_held;
     TableSummary &m_summary;
     TableObserver *m_observer;
+    const bool m_workbook;
     bool m_stopped = false;
 };
 
@@ -401,8 +422,35 @@ QString foldedKey(const QString &text, QStringView alsoKeep)
     return key;
 }
 
+namespace {
+TableResult processText(QIODevice &in, TableOutput &out, const TableOptions &options,
+                        const QLocale &locale, TableObserver *observer);
+} // namespace
+
 TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &options,
                          const QLocale &locale, TableObserver *observer)
+{
+    // Excel's Unicode text: read as UTF-8, written back as UTF-16.
+    const QByteArray head = in.peek(1 << 16);
+    if (!isWorkbook(std::string_view(head.constData(), std::size_t(head.size())))) {
+        if (const std::optional<Utf16Layout> layout = utf16Of(head)) {
+            Utf16Input input(in, *layout);
+            Utf16Output output(out, *layout);
+            TableOptions utf8 = options;
+            utf8.encoding = TableEncoding::Utf8;
+            TableResult result = processText(input, output, utf8, locale, observer);
+            result.format.utf16 = true;
+            result.summary.encoding = result.format.encodingName();
+            return result;
+        }
+    }
+    return processText(in, out, options, locale, observer);
+}
+
+namespace {
+
+TableResult processText(QIODevice &in, TableOutput &out, const TableOptions &options,
+                        const QLocale &locale, TableObserver *observer)
 {
     TableResult result;
     if (options.noHeader && options.headerRow) {
@@ -424,7 +472,10 @@ TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &op
             return result;
         columns.area = columns.compare = -1;
     }
-    source->capture(columns.area, columns.compare, observer != nullptr);
+    source->capture({columns.area, columns.compare, columns.scale, columns.method},
+                    observer != nullptr);
+    result.sheets = source->sheets();
+    result.sheet = source->sheet();
 
     RowRules &rules = result.rules;
     rules.lngZpusob = options.lngZpusob;
@@ -432,6 +483,8 @@ TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &op
     rules.width = columns.width;
     rules.areaColumn = columns.area;
     rules.compareColumn = columns.compare;
+    rules.scaleColumn = columns.scale;
+    rules.methodColumn = columns.method;
     rules.encoding = source->format().encoding;
     Votes votes(columns.headerRow, rules.encoding);
     source->scanLookahead(votes);
@@ -444,7 +497,11 @@ TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &op
         writing ? makeSink(held, source->format(), rules.numbers.mark, columns.compare >= 0,
                            columns.width)
                 : nullptr;
-    Rows rows(columns, rules, sink.get(), held, result.summary, observer);
+    Rows rows(columns, rules, sink.get(), held, result.summary, observer,
+              source->format().workbook);
+    if (writing)
+        source->appending(columns.width,
+                          int(tabletexts::resultColumns(columns.compare >= 0).size()));
     if (observer)
         observer->started(result);
     // Empty lines held at the end are after the last row: no rows.
@@ -456,9 +513,14 @@ TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &op
     return result;
 }
 
+} // namespace
+
 std::unique_ptr<TableSource> openTableSource(QIODevice &in, const TableOptions &options,
                                              const QLocale &locale)
 {
+    const QByteArray head = in.peek(4096);
+    if (isWorkbook(std::string_view(head.constData(), std::size_t(head.size()))))
+        return std::make_unique<WorkbookSource>(in, options.sheet);
     return std::make_unique<CsvSource>(
         in, CsvSource::Options{options.delimiter, options.encoding, options.asciiText}, locale);
 }
@@ -466,6 +528,8 @@ std::unique_ptr<TableSource> openTableSource(QIODevice &in, const TableOptions &
 std::unique_ptr<TableSink> makeSink(TableOutput &out, const TableFormat &format, DecimalMark mark,
                                     bool verdict, int width)
 {
+    if (format.workbook)
+        return std::make_unique<WorkbookSink>(*format.cells, verdict, width);
     return std::make_unique<CsvSink>(out, format, mark, verdict, width);
 }
 

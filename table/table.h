@@ -32,6 +32,9 @@ struct TableOptions
     std::optional<DecimalMark> decimal;    // settled by the table's values when not given
     // The encoding of the added texts where the table's bytes leave it open (a terminal's).
     std::optional<TableEncoding> asciiText;
+    QString sheet;        // a workbook's sheet, by name or 1-based number; empty: the first
+    QString scaleColumn;  // each row's scale from this column (header or number); empty: lngMapa
+    QString methodColumn; // each row's method from this column; empty: lngZpusob
     tabletexts::ChoiceNames names; // how usage errors name what to change
 };
 
@@ -53,7 +56,8 @@ struct TableColumns
     int width = 1;
     int area = -1; // -1: none found
     int compare = -1;
-    QStringList headers; // of the header row, or numbered where there is none
+    int scale = -1, method = -1; // a row's own scale and method
+    QStringList headers;         // of the header row, or numbered where there is none
 };
 
 struct TableResult
@@ -65,6 +69,8 @@ struct TableResult
     TableFormat format;   // as detected or given
     TableColumns columns; // as resolved (the headers also where resolving failed)
     RowRules rules;       // how the rows were read
+    QStringList sheets;   // a workbook's sheets, and the one read
+    QString sheet;
 
     bool complete() const { return summary.failed == 0 && summary.encodingChangedRow == 0; }
 };

@@ -3,6 +3,7 @@
 #include "tablenumbers.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <array>
 #include <cstdint>
@@ -27,25 +28,45 @@ public:
     virtual bool appended(std::string_view bytes) = 0;
 };
 
+class SheetCells;
+
 // How a file writes its table, detected or given.
 struct TableFormat
 {
+    // A workbook's sheet: the sink writes into its cells (see workbook.h) instead of a stream.
+    bool workbook = false;
+    SheetCells *cells = nullptr;
+
     char delimiter = ';';
     bool delimiterShown = false; // given, named by a "sep=" line or in the first line
     TableEncoding encoding = TableEncoding::Utf8;
     std::string bom;
     bool hasSepLine = false; // Excel's "sep=;" first line
+    bool utf16 = false;      // UTF-16 outside, read and written as UTF-8 within
 
     // A table separated by semicolons, as Czech Excel writes it; a table of one column is none.
     bool semicolons() const { return delimiterShown && delimiter == ';'; }
     QString encodingName() const;
 };
 
-// Every field of a record, quotes removed, one after another: field i ends at ends[i].
+// What a field holds. A text table's fields are all text; a workbook's cells are typed, and a
+// number cell is its number whatever the decimal mark (its text is the value as the file stores
+// it: "2500.5", "1E+80").
+enum class CellKind : std::uint8_t { Text, Number, Date, Bool, Error, NoResult };
+
+struct Cell
+{
+    std::string_view text;
+    CellKind kind = CellKind::Text;
+};
+
+// Every field of a record, quotes removed, one after another: field i ends at ends[i]; a
+// workbook's also with their kinds (none: all text).
 struct FieldBytes
 {
     std::string bytes;
     std::vector<std::uint32_t> ends;
+    std::vector<CellKind> kinds;
 
     std::size_t size() const { return ends.size(); }
     std::string_view field(std::size_t i) const
@@ -53,12 +74,18 @@ struct FieldBytes
         const std::uint32_t begin = i == 0 ? 0 : ends[i - 1];
         return std::string_view(bytes).substr(begin, ends[i] - begin);
     }
+    CellKind kind(std::size_t i) const { return i < kinds.size() ? kinds[i] : CellKind::Text; }
+    Cell cell(std::size_t i) const { return {field(i), kind(i)}; }
     void clear()
     {
         bytes.clear();
         ends.clear();
+        kinds.clear();
     }
 };
+
+// The columns a record carries apart: the area, the compared area, a row's scale and method.
+enum CapturedField { AreaField, ComparedField, ScaleField, MethodField, capturedFields };
 
 // One record as a spreadsheet shows it: a row, whatever line breaks its quoted fields hold.
 struct Record
@@ -69,9 +96,9 @@ struct Record
     bool empty = true;            // no bytes at all
     bool blank = true;            // nothing but delimiters, spaces and empty quotes
     qint64 unclosedQuoteLine = 0; // where a quote that is never closed opened (0: none)
-    // The bytes, quotes removed, of the captured columns (see TableSource::capture), absent where
-    // the row is too short; with all fields captured, every field too.
-    std::array<std::optional<std::string_view>, 2> captured;
+    // The captured columns (see TableSource::capture), quotes removed, absent where the row is
+    // too short; with all fields captured, every field too.
+    std::array<std::optional<Cell>, capturedFields> captured;
     const FieldBytes *all = nullptr;
 };
 
@@ -96,7 +123,7 @@ struct Head
 bool isDelimiter(char c);
 
 // Files that are no text table, recognised by their first bytes.
-enum class NotText { Xlsx, Ods, Zip, Xls, Utf16, Vfk, Binary };
+enum class NotText { Xlsx, Ods, Zip, Xls, Protected, Utf16, Vfk, Binary };
 
 class TableSource
 {
@@ -111,8 +138,9 @@ public:
     // Records complete within the look-ahead (all of them where the table is shorter).
     virtual qint64 headRecords() const = 0;
 
-    // The columns (0-based, -1: none) whose bytes each record carries; with all, every field.
-    virtual void capture(int first, int second, bool all) = 0;
+    // The columns (0-based, -1: none) each record carries, by CapturedField; with all, every
+    // field.
+    virtual void capture(const std::array<int, capturedFields> &columns, bool all) = 0;
     // The records of the look-ahead alone, nothing written: for what their values settle.
     virtual void scanLookahead(RecordHandler &handler) = 0;
     // The whole table, every byte to out; false where the output failed.
@@ -124,6 +152,13 @@ public:
     // How far the source has read, and of how much (0: not known), for a progress indication.
     virtual qint64 bytesRead() const = 0;
     virtual qint64 bytesTotal() const = 0;
+
+    // A workbook's sheet: its last used column (the results stand after it), its sheets and the
+    // one read, and before run() how many columns are added after which.
+    virtual int usedWidth() const { return 0; }
+    virtual QStringList sheets() const { return {}; }
+    virtual QString sheet() const { return {}; }
+    virtual void appending(int /*width*/, int /*columns*/) {}
 
     QString decode(std::string_view bytes) const { return decodeTable(bytes, format().encoding); }
     std::string encode(const QString &text) const { return encodeTable(text, format().encoding); }

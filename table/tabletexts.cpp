@@ -1,5 +1,6 @@
 #include "tabletexts.h"
 
+#include "choices.h"
 #include "csvsource.h"
 #include "evaluation.h"
 
@@ -81,6 +82,43 @@ QString notNumber(bool compared)
     return compared ? u"Porovnávaná výměra musí být číslo"_s : messages::notNumber();
 }
 
+QString notNumberCell(bool compared, CellKind kind, const QString &text)
+{
+    switch (kind) {
+    case CellKind::Date:
+        return u"%1 je datum %2, ne číslo"_s.arg(value(compared), quoted(text));
+    case CellKind::Bool:
+        return u"%1 je logická hodnota, ne číslo"_s.arg(value(compared));
+    case CellKind::Error:
+        return u"%1 je chyba výpočtu %2, ne číslo"_s.arg(value(compared), quoted(text));
+    case CellKind::NoResult:
+        return u"%1 je vzorec bez uloženého výsledku: otevřete sešit v tabulkovém procesoru a "
+               "uložte jej"_s.arg(value(compared));
+    default:
+        return notNumber(compared);
+    }
+}
+
+QString missingChoiceField(bool scale, int column)
+{
+    return u"Řádek nemá pole %1 (sloupec %2)"_s
+        .arg(scale ? u"s měřítkem mapy"_s : u"se způsobem výpočtu"_s)
+        .arg(column + 1);
+}
+
+QString missingChoice(bool scale)
+{
+    return scale ? u"Chybí měřítko mapy"_s : u"Chybí způsob výpočtu"_s;
+}
+
+QString unknownChoice(bool scale, const QString &text)
+{
+    return scale ? u"Neznámé měřítko mapy %1: měřítko je %2 (s „1:“ nebo bez)"_s.arg(quoted(text),
+                                                                                     scaleList())
+                 : u"Neznámý způsob výpočtu %1: způsob je číselně (1), nebo graficky (0)"_s.arg(
+                       quoted(text));
+}
+
 QString negativeCompared()
 {
     return u"Porovnávaná výměra nesmí být záporná"_s;
@@ -114,6 +152,16 @@ QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailed
     if (outside >= 0)
         text += u", mimo meze: %1"_s.arg(outside);
     return text;
+}
+
+QString computedHow(qint32 lngMapa, qint32 lngZpusob, const QString &sheet)
+{
+    QStringList parts;
+    if (!sheet.isEmpty())
+        parts += u"list "_s + quoted(sheet);
+    parts += lngMapa >= 0 ? scaleName(lngMapa) : u"měřítko podle řádků"_s;
+    parts += lngZpusob >= 0 ? methodName(lngZpusob) : u"způsob podle řádků"_s;
+    return u" · "_s + parts.join(u", "_s);
 }
 
 QString summarySentence(qint64 computed, qint64 failed, qint64 outside, const QLocale &locale)
@@ -163,8 +211,10 @@ QString notText(NotText kind)
     case NotText::Zip:
         return u"Soubor je archiv ZIP, ne textová tabulka: zadejte tabulku CSV."_s;
     case NotText::Xls:
-        return u"Soubor je sešit starého Excelu (.xls), ne textová tabulka: v Excelu jej uložte "
-               "jako „CSV (oddělený středníkem)“ a zadejte ten soubor CSV."_s;
+        return u"Soubor je sešit starého Excelu (.xls): v Excelu jej uložte jako „Sešit Excelu "
+               "(*.xlsx)“ a zadejte ten."_s;
+    case NotText::Protected:
+        return workbookProtected();
     case NotText::Utf16:
         return u"Soubor je text v kódování UTF-16 bez značky BOM: uložte jej jako CSV (UTF-8 "
                "nebo Windows-1250)."_s;
@@ -183,6 +233,26 @@ QString likelyDelimiter(const QStringList &headers, char delimiter, const Choice
     return u"V hlavičce tabulky není sloupec s výměrou: sloupce jsou zřejmě oddělené znakem %1, "
            "zadejte jej %2. Hlavička: %3."_s.arg(quoted(character), names.delimiter.arg(character),
                                                  columnList(headers));
+}
+
+QString workbookDamaged()
+{
+    return u"Sešit je poškozený nebo neúplný: otevřete jej v tabulkovém procesoru a uložte znovu."_s;
+}
+
+QString workbookProtected()
+{
+    return u"Sešit je chráněn heslem: v tabulkovém procesoru jej uložte bez hesla."_s;
+}
+
+QString sheetMissing(const QString &wanted, const QStringList &sheets)
+{
+    return u"List %1 v sešitu není. Listy: %2."_s.arg(quoted(wanted), columnList(sheets));
+}
+
+QString sheetEmpty(const QString &sheet)
+{
+    return u"List %1 je prázdný."_s.arg(quoted(sheet));
 }
 
 QString empty()

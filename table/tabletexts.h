@@ -7,10 +7,12 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <cstdint>
 
 namespace mezni {
 enum class NotText;
-}
+enum class CellKind : std::uint8_t;
+} // namespace mezni
 
 // Every text of the table mode: the reasons in "Chyba", the summary and the usage errors.
 namespace mezni::tabletexts {
@@ -44,6 +46,13 @@ QString missingAreaField(int column);
 QString missingComparedField(int column);
 QString tooManyFields(int fields, int width);
 QString notNumber(bool compared);
+// A workbook's cell that holds something other than a number (a date, a logical value, an error,
+// a formula without a stored result).
+QString notNumberCell(bool compared, CellKind kind, const QString &value);
+// A row's own scale or method (scale: true for the scale).
+QString missingChoiceField(bool scale, int column);
+QString missingChoice(bool scale);
+QString unknownChoice(bool scale, const QString &value);
 QString negativeCompared();
 QString otherDecimalMark(bool compared, const QString &value, char tableMark);
 QString readsTwoWays(bool compared, const QString &value, const QString &asComma,
@@ -53,6 +62,9 @@ QString readsTwoWays(bool compared, const QString &value, const QString &asComma
 // outside: the rows outside their bounds, -1 where there is no verdict.
 QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailedRows,
                 qint64 outside = -1);
+// How the rows were computed where options say it for all of them: " · 1:1000, číselně"
+// (lngMapa, lngZpusob: -1 where each row has its own); a workbook's sheet too.
+QString computedHow(qint32 lngMapa, qint32 lngZpusob, const QString &sheet = {});
 // The same as a sentence: "Spočteno 1 234 řádků, 3 s chybou, 2 mimo meze".
 QString summarySentence(qint64 computed, qint64 failed, qint64 outside, const QLocale &locale);
 QString unclosedQuote(qint64 line, qint64 row);
@@ -60,6 +72,10 @@ QString encodingChanged(const QString &encoding, qint64 row, const ChoiceNames &
 
 // Usage errors: the table cannot be processed at all.
 QString utf16();
+QString workbookDamaged();
+QString workbookProtected();
+QString sheetMissing(const QString &wanted, const QStringList &sheets);
+QString sheetEmpty(const QString &sheet);
 QString notText(NotText kind);
 QString likelyDelimiter(const QStringList &headers, char delimiter, const ChoiceNames &names);
 QString empty();

@@ -89,7 +89,8 @@ void TestTable::detection_data()
     QTest::newRow("sep= line with a letter is data") << "sep=x\nP;" + area + "\n"
                                                      << czech << u"; UTF-8"_s;
     QTest::newRow("empty") << QByteArray() << czech << u"prázdná"_s;
-    QTest::newRow("UTF-16 with its mark") << "\xFF\xFEP\0"_ba << czech << u"UTF-16"_s;
+    QTest::newRow("UTF-16 with its mark")
+        << "\xFF\xFEP\0\t\0V\0\n\0"_ba << czech << u"\\t UTF-16"_s;
     QTest::newRow("a zip") << "PK\x03\x04rest"_ba << czech << u"archiv ZIP"_s;
 }
 

@@ -5,8 +5,9 @@
 namespace mezni {
 
 namespace {
-const QString tables =
-    QStringLiteral("Tabulky (*.csv *.tsv *.txt *.CSV *.TSV *.TXT);;Všechny soubory (*)");
+const QString tables = QStringLiteral(
+    "Tabulky a sešity (*.csv *.tsv *.txt *.xlsx *.ods *.CSV *.TSV *.TXT *.XLSX *.ODS);;"
+    "Všechny soubory (*)");
 }
 
 QString QtFileDialogs::openTable(QWidget *parent, const QString &folder)

@@ -19,10 +19,10 @@ void TableRows::add(const FieldBytes &fields, RowState state)
     starts.push_back(bytes.size());
     states.push_back(state);
     widest = std::max(widest, int(fields.size()));
-    // Each field: its length in groups of seven bits, then its bytes.
+    // Each field: its length and kind (length × 8 + kind) in groups of seven bits, then its bytes.
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const std::string_view field = fields.field(i);
-        std::size_t n = field.size();
+        std::size_t n = field.size() << 3 | std::size_t(fields.kind(i));
         do {
             const auto low = char(n & 0x7F);
             n >>= 7;
@@ -112,8 +112,14 @@ const FieldBytes &TableModel::fields(int row) const
             if (!(b & 0x80))
                 break;
         }
+        const auto kind = CellKind(n & 7);
+        n >>= 3;
         m_fields.bytes.append(rows.bytes, at, n);
         m_fields.ends.push_back(std::uint32_t(m_fields.bytes.size()));
+        if (kind != CellKind::Text || !m_fields.kinds.empty()) {
+            m_fields.kinds.resize(m_fields.ends.size() - 1, CellKind::Text);
+            m_fields.kinds.push_back(kind);
+        }
         at += n;
     }
     m_cells = {};
@@ -121,8 +127,7 @@ const FieldBytes &TableModel::fields(int row) const
     case RowState::Computed:
     case RowState::Outside:
     case RowState::Failed:
-        m_cells =
-            evaluateRow(rowFields(m_fields, m_rules.areaColumn, m_rules.compareColumn), m_rules);
+        m_cells = evaluateRow(rowFields(m_fields, m_rules), m_rules);
         break;
     case RowState::Missing:
         m_cells.error = tabletexts::missingArea();
@@ -195,9 +200,19 @@ QVariant TableModel::data(const QModelIndex &index, int role) const
         if (column >= m_dataColumns)
             return resultText(row, column - m_dataColumns);
         const FieldBytes &f = fields(row);
-        return std::size_t(column) < f.size()
-                   ? decodeTable(f.field(std::size_t(column)), m_rules.encoding)
-                   : QString();
+        if (std::size_t(column) >= f.size())
+            return QString();
+        QString text = decodeTable(f.field(std::size_t(column)), m_rules.encoding);
+        // A workbook's number with the table's decimal mark, its logical values in words.
+        switch (f.kind(std::size_t(column))) {
+        case CellKind::Number:
+            return m_rules.numbers.mark == DecimalMark::Comma ? text.replace(u'.', u',') : text;
+        case CellKind::Bool:
+            return text == u"1" || text.compare(u"true", Qt::CaseInsensitive) == 0 ? u"PRAVDA"_s
+                                                                                   : u"NEPRAVDA"_s;
+        default:
+            return text;
+        }
     }
     case Qt::ToolTipRole: {
         const QString why = reason(row);

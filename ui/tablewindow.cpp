@@ -131,8 +131,8 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
 {
     // The method and the scale as the main window has them: captions, accelerators and codes
     // from its control table.
-    auto *fraVypocet = new QGroupBox;
-    auto *fraMapa = new QGroupBox;
+    fraVypocet = new QGroupBox;
+    fraMapa = new QGroupBox;
     fraVypocet->setObjectName(u"fraVypocet"_s);
     fraMapa->setObjectName(u"fraMapa"_s);
     auto *methods = new QVBoxLayout(fraVypocet);
@@ -169,6 +169,28 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
     cboDesetinna = new QComboBox;
     cboOddelovac = new QComboBox;
     cboKodovani = new QComboBox;
+    cboList = new QComboBox;
+    cboMeritko = new QComboBox;
+    cboZpusob = new QComboBox;
+    cboList->setObjectName(u"cboList"_s);
+    cboMeritko->setObjectName(u"cboMeritko"_s);
+    cboZpusob->setObjectName(u"cboZpusob"_s);
+    for (QComboBox *c : {cboList, cboMeritko, cboZpusob})
+        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(cboList, &QComboBox::activated, this, [this](int i) {
+        m_sheet = QString::number(i + 1);
+        compute();
+    });
+    connect(cboMeritko, &QComboBox::activated, this, [this](int i) {
+        m_scaleColumn = cboMeritko->itemData(i).toString();
+        fraMapa->setEnabled(m_scaleColumn.isEmpty());
+        compute();
+    });
+    connect(cboZpusob, &QComboBox::activated, this, [this](int i) {
+        m_methodColumn = cboZpusob->itemData(i).toString();
+        fraVypocet->setEnabled(m_methodColumn.isEmpty());
+        compute();
+    });
     spnHlavicka = new QSpinBox;
     chkBezHlavicky = new QCheckBox(u"&Bez hlavičky"_s);
     cboSloupec->setObjectName(u"cboSloupec"_s);
@@ -305,6 +327,13 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
     header->addWidget(spnHlavicka);
     header->addWidget(chkBezHlavicky);
     columns->addLayout(header, 1, 5);
+    columns->addWidget(labelFor(u"Měřítko ze sloup&ce:"_s, cboMeritko), 2, 0);
+    columns->addWidget(cboMeritko, 2, 1);
+    columns->addWidget(labelFor(u"Způsob ze &sloupce:"_s, cboZpusob), 2, 2);
+    columns->addWidget(cboZpusob, 2, 3);
+    lblList = labelFor(u"L&ist sešitu:"_s, cboList);
+    columns->addWidget(lblList, 2, 4);
+    columns->addWidget(cboList, 2, 5);
     columns->setColumnStretch(6, 1);
 
     auto *choices = new QHBoxLayout;
@@ -329,9 +358,10 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
     all->addLayout(bottom);
 
     // Keyboard order: the choices as they stand, then the grid, then the buttons.
-    QWidget *order[] = {optZpusob[0], optMapa[0],     cboSloupec,   cboPorovnat,    cboDesetinna,
-                        cboOddelovac, cboKodovani,    spnHlavicka,  chkBezHlavicky, grdTabulka,
-                        cmdZastavit,  chkJenProblemy, cmdPredchozi, cmdDalsi,       cmdUlozit};
+    QWidget *order[] = {optZpusob[0], optMapa[0],  cboSloupec,  cboPorovnat,    cboDesetinna,
+                        cboOddelovac, cboKodovani, spnHlavicka, chkBezHlavicky, cboMeritko,
+                        cboZpusob,    cboList,     grdTabulka,  cmdZastavit,    chkJenProblemy,
+                        cmdPredchozi, cmdDalsi,    cmdUlozit};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QRadioButton *b : optMapa)
@@ -354,6 +384,9 @@ TableOptions TableWindow::options() const
     o.delimiter = m_delimiter;
     o.encoding = m_encoding;
     o.decimal = m_decimal;
+    o.sheet = m_sheet;
+    o.scaleColumn = m_scaleColumn;
+    o.methodColumn = m_methodColumn;
     o.names = controlNames();
     return o;
 }
@@ -467,6 +500,20 @@ void TableWindow::showChoices(const TableResult &plan)
     }
     cboSloupec->setCurrentIndex(c.area);
     cboPorovnat->setCurrentIndex(c.compare + 1);
+    for (QComboBox *box : {cboMeritko, cboZpusob}) {
+        box->clear();
+        box->addItem(u"žádný"_s, QString());
+        for (qsizetype i = 0; i < c.headers.size(); ++i)
+            box->addItem(u"%1: %2"_s.arg(i + 1).arg(c.headers[i]), QString::number(i + 1));
+    }
+    cboMeritko->setCurrentIndex(c.scale + 1);
+    cboZpusob->setCurrentIndex(c.method + 1);
+    // A workbook's sheets.
+    cboList->clear();
+    cboList->addItems(plan.sheets);
+    cboList->setCurrentIndex(int(plan.sheets.indexOf(plan.sheet)));
+    cboList->setVisible(plan.sheets.size() > 1);
+    lblList->setVisible(plan.sheets.size() > 1);
     const TableFormat &f = plan.format;
     cboDesetinna->setItemText(0, u"podle tabulky (%1)"_s.arg(markName(plan.rules.numbers.mark)));
     cboKodovani->setItemText(0, u"podle tabulky (%1)"_s.arg(f.encodingName()));
@@ -478,7 +525,9 @@ void TableWindow::showChoices(const TableResult &plan)
 QString TableWindow::how() const
 {
     const TableOptions o = options();
-    return methodName(o.lngZpusob) + u", "_s + scaleName(o.lngMapa);
+    return tabletexts::computedHow(o.scaleColumn.isEmpty() ? o.lngMapa : -1,
+                                   o.methodColumn.isEmpty() ? o.lngZpusob : -1, m_result.sheet)
+        .mid(3);
 }
 
 QString TableWindow::summary() const

@@ -20,6 +20,7 @@
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -98,6 +99,7 @@ private:
     std::optional<char> m_delimiter;
     std::optional<TableEncoding> m_encoding;
     std::optional<qint64> m_headerRow;
+    QString m_sheet, m_scaleColumn, m_methodColumn;
 
     std::array<QRadioButton *, 2> optZpusob{};
     std::array<QRadioButton *, 5> optMapa{};
@@ -106,6 +108,12 @@ private:
     QComboBox *cboDesetinna = nullptr;
     QComboBox *cboOddelovac = nullptr;
     QComboBox *cboKodovani = nullptr;
+    QComboBox *cboMeritko = nullptr;
+    QComboBox *cboZpusob = nullptr;
+    QComboBox *cboList = nullptr;
+    QLabel *lblList = nullptr;
+    QGroupBox *fraVypocet = nullptr;
+    QGroupBox *fraMapa = nullptr;
     QSpinBox *spnHlavicka = nullptr;
     QCheckBox *chkBezHlavicky = nullptr;
     QLabel *lblZprava = nullptr;
