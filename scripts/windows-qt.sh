@@ -7,25 +7,56 @@ qt_cache=${MO_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/mezni-odchylka-wind
 qt_prefix="$qt_cache/qt-$qt_version-mingw64"
 
 qt_ready() {
-    [ -f "$qt_prefix/.complete" ]
+    [ -f "$qt_prefix/.complete" ] && [ -f "$qt_prefix/.minizip" ]
 }
 
-# Debian's source of qt6-base, through an apt configuration of our own: the machine's sources
-# stay as they are.
-fetch_qt_source() {
+# The apt options that fetch Debian's sources through a configuration of our own: the machine's
+# sources stay as they are.
+source_apt() {
     local apt="$qt_cache/apt"
     mkdir -p "$apt/lists/partial" "$apt/archives/partial" "$apt/parts" "$qt_cache/src"
     local uri suite
     uri=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
     suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
     echo "deb-src ${uri:-http://deb.debian.org/debian} ${suite:-bookworm} main" >"$apt/sources.list"
-    local opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/parts"
+    apt_options=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/parts"
         -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache::Archives=$apt/archives"
         -o "APT::Sandbox::User=$(id -un)")
-    apt-get "${opts[@]}" update -qq
-    # The very version the Linux build uses.
+    apt-get "${apt_options[@]}" update -qq
+}
+
+# zlib's minizip for Windows, from Debian's own minizip source: the zip container of workbooks.
+# A static library beside Qt, built with the cross compiler against Debian's zlib for mingw-w64.
+build_minizip() {
+    echo "Sestavuji minizip pro Windows do $qt_prefix."
+    source_apt
+    rm -rf "$qt_cache/src/minizip"*
     (cd "$qt_cache/src" &&
-        apt-get "${opts[@]}" source -qq "qt6-base=$(dpkg-query -W -f='${Version}' qt6-base-dev)" \
+        apt-get "${apt_options[@]}" source -qq minizip >"$qt_cache/minizip.log" 2>&1) ||
+        { echo "Zdroj minizip se nepodařilo stáhnout: $qt_cache/minizip.log" >&2; return 1; }
+    local src build=$qt_cache/minizip-build
+    src=$(find "$qt_cache/src" -maxdepth 1 -type d -name 'minizip-*' | head -1)
+    rm -rf "$build" && mkdir -p "$build" "$qt_prefix/include/minizip" "$qt_prefix/lib"
+    local f
+    for f in ioapi unzip zip; do
+        x86_64-w64-mingw32-gcc-posix -O2 -c "$src/$f.c" -o "$build/$f.o" \
+            >>"$qt_cache/minizip.log" 2>&1 ||
+            { echo "Sestavení minizip selhalo: $qt_cache/minizip.log" >&2; return 1; }
+        cp "$src/$f.h" "$qt_prefix/include/minizip/"
+    done
+    cp "$src/crypt.h" "$qt_prefix/include/minizip/" 2>/dev/null || true
+    x86_64-w64-mingw32-ar rcs "$qt_prefix/lib/libminizip.a" "$build"/*.o
+    mkdir -p "$qt_prefix/share/minizip"
+    cp "$src/debian/copyright" "$qt_prefix/share/minizip/copyright"
+    rm -rf "$build" "$src"
+    touch "$qt_prefix/.minizip"
+}
+
+# Debian's source of qt6-base, the very version the Linux build uses.
+fetch_qt_source() {
+    source_apt
+    (cd "$qt_cache/src" &&
+        apt-get "${apt_options[@]}" source -qq "qt6-base=$(dpkg-query -W -f='${Version}' qt6-base-dev)" \
             >"$qt_cache/source.log" 2>&1) ||
         { echo "Zdroj qt6-base se nepodařilo stáhnout: $qt_cache/source.log" >&2; return 1; }
 }

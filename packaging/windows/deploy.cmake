@@ -19,6 +19,10 @@ install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION licenses
         RENAME mingw-gcc-copyright.txt)
 install(FILES /usr/share/doc/mingw-w64-common/copyright DESTINATION licenses
         RENAME mingw-w64-copyright.txt)
+# Linked in statically: zlib's minizip and zlib, for the zip container of workbooks.
+install(FILES ${qt}/share/minizip/copyright DESTINATION licenses RENAME minizip-copyright.txt)
+install(FILES /usr/share/doc/libz-mingw-w64-dev/copyright DESTINATION licenses
+        RENAME zlib-copyright.txt)
 
 # The installer's script, with the version and the names filled in; scripts/windows runs makensis
 # over it with the lists of files to install and remove.
