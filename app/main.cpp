@@ -13,8 +13,9 @@
 #include <QFileInfo>
 #include <QTranslator>
 #ifdef Q_OS_WIN
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 #endif
 #include <cstdio>
 #include <cstdlib>
@@ -150,6 +151,8 @@ bool onlyFiles(int argc, char *argv[])
 #ifdef Q_OS_WIN
     // The narrow arguments lose what the code page lacks (a Czech file name elsewhere): the
     // command line as Windows has it, in UTF-16.
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
     int count = 0;
     wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
     QStringList arguments;

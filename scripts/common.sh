@@ -10,6 +10,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libgl-dev qt6-translations-l10n
     fonts-dejavu-core xvfb xauth imagemagick
+    libminizip-dev zlib1g-dev
     desktop-file-utils appstream dpkg-dev file lintian libbenchmark-dev
 )
 

@@ -201,6 +201,7 @@ struct SheetRow
     qint64 repeated = 1; // an OpenDocument row may stand for several equal ones
     FieldBytes fields;
     bool blank = true;
+    int merged = 0; // the columns a merged cell of the row covers, up to here
 
     void clear()
     {
@@ -208,29 +209,41 @@ struct SheetRow
         fields.kinds.clear();
         blank = true;
         repeated = 1;
+        merged = 0;
     }
-    // A cell at its column, the columns before it empty.
+    // A cell at its column, the columns before it empty; a cell written before one to its left
+    // (a file may have them out of order) takes its place all the same.
     void set(int column, const QString &text, CellKind kind)
     {
-        if (column < int(fields.size()))
-            return; // a cell given twice keeps the first
-        while (int(fields.size()) < column) {
+        const std::string bytes = text.toStdString();
+        if (column < int(fields.size())) {
+            FieldBytes rebuilt;
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                const bool here = int(i) == column;
+                rebuilt.bytes += here ? std::string_view(bytes) : fields.field(i);
+                rebuilt.ends.push_back(std::uint32_t(rebuilt.bytes.size()));
+                rebuilt.kinds.push_back(here ? kind : fields.kind(i));
+            }
+            fields = std::move(rebuilt);
+        } else {
+            while (int(fields.size()) < column) {
+                fields.ends.push_back(std::uint32_t(fields.bytes.size()));
+                fields.kinds.push_back(CellKind::Text);
+            }
+            fields.bytes += bytes;
             fields.ends.push_back(std::uint32_t(fields.bytes.size()));
-            fields.kinds.push_back(CellKind::Text);
+            fields.kinds.push_back(kind);
         }
-        fields.bytes += text.toStdString();
-        fields.ends.push_back(std::uint32_t(fields.bytes.size()));
-        fields.kinds.push_back(kind);
         if (kind != CellKind::Text || !text.trimmed().isEmpty())
             blank = false;
     }
-    // The used width: up to the last cell that holds something.
+    // The used width: up to the last cell that holds something, or that a merged cell covers.
     int used() const
     {
-        for (std::size_t i = fields.size(); i > 0; --i)
+        for (std::size_t i = fields.size(); i > std::size_t(merged); --i)
             if (fields.kinds[i - 1] != CellKind::Text || !fields.field(i - 1).empty())
                 return int(i);
-        return 0;
+        return merged;
     }
 };
 
@@ -575,6 +588,10 @@ template<typename Row> bool WorkbookSource::Impl::walk(Row &&row, QXmlStreamWrit
                     writer->writeEndElement();
                 continue;
             }
+            // A merged range is used, whatever its cells hold.
+            if (m_flavour == Flavour::Xlsx && name == u"mergeCell")
+                m_used = std::max(m_used, columnOf(x.attributes().value(u"ref"_s).split(u':')
+                                                       .constLast()) + 1);
             if (writer && writeChanged(x, *writer, inSheet))
                 continue;
         } else if (t == QXmlStreamReader::EndElement && m_flavour == Flavour::Ods) {
@@ -737,6 +754,8 @@ bool WorkbookSource::Impl::readOdsRow(EntryXml &entry, SheetRow &row, QXmlStream
             a.value(tableNs, u"number-columns-repeated"_s).toLongLong(), 1, columnLimit));
         const QString type = a.value(officeNs, u"value-type"_s).toString();
         const QString calc = a.value(calcextNs, u"value-type"_s).toString();
+        if (const int span = a.value(tableNs, u"number-columns-spanned"_s).toInt(); span > 1)
+            row.merged = std::max(row.merged, std::min(column + span, columnLimit));
         const bool formula = a.hasAttribute(tableNs, u"formula"_s);
         bool current = false; // the token read is the cell's first content, not yet handled
         if (writer) {
@@ -885,7 +904,14 @@ void WorkbookSource::Impl::ensureOdsColumns(QXmlStreamWriter &w)
 void WorkbookSource::Impl::writeOdsStyles(QXmlStreamWriter &w)
 {
     m_odsStyles = true;
+    // The namespaces of styles, declared where the document has not declared them.
+    const auto declare = [&](std::initializer_list<std::pair<QString, QString>> spaces) {
+        for (const auto &[uri, prefix] : spaces)
+            if (!m_odsPrefixes.contains(uri))
+                w.writeNamespace(uri, prefix);
+    };
     w.writeStartElement(odsName(4, u"number-style"_s));
+    declare({{numberNs, u"number"_s}, {styleNs, u"style"_s}});
     w.writeAttribute(odsName(3, u"name"_s), u"N_mezni_odchylka"_s);
     w.writeEmptyElement(odsName(4, u"number"_s));
     w.writeAttribute(odsName(4, u"decimal-places"_s), u"1"_s);
@@ -893,6 +919,7 @@ void WorkbookSource::Impl::writeOdsStyles(QXmlStreamWriter &w)
     w.writeAttribute(odsName(4, u"min-integer-digits"_s), u"1"_s);
     w.writeEndElement();
     w.writeEmptyElement(odsName(3, u"style"_s));
+    declare({{styleNs, u"style"_s}});
     w.writeAttribute(odsName(3, u"name"_s), u"ce_mezni_odchylka"_s);
     w.writeAttribute(odsName(3, u"family"_s), u"table-cell"_s);
     w.writeAttribute(odsName(3, u"data-style-name"_s), u"N_mezni_odchylka"_s);

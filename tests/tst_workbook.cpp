@@ -1,0 +1,160 @@
+#include "commandline.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace mezni;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QLocale czech(QLocale::Czech, QLocale::Czechia);
+
+// Debian's Python, which has openpyxl and odfpy (scripts/test installs them), before another.
+QString interpreter()
+{
+    return QFile::exists(u"/usr/bin/python3"_s) ? u"/usr/bin/python3"_s
+                                               : QStandardPaths::findExecutable(u"python3"_s);
+}
+
+// The workbooks' own writer and reader: tests/workbooks.py, with openpyxl and odfpy.
+QByteArray python(const QStringList &arguments, bool *ok = nullptr)
+{
+    QProcess p;
+    p.start(interpreter(),
+            QStringList{QStringLiteral(MO_SOURCE_DIR "/tests/workbooks.py")} + arguments);
+    const bool done = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit &&
+                      p.exitCode() == 0;
+    if (ok)
+        *ok = done;
+    return p.readAllStandardOutput();
+}
+
+int run(const QStringList &arguments, QByteArray &out)
+{
+    QByteArray err;
+    QBuffer in, o(&out), e(&err);
+    o.open(QIODevice::WriteOnly);
+    e.open(QIODevice::WriteOnly);
+    return runCommandLine(QStringList{u"mezni-odchylka"_s} + arguments, in, o, e, czech);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A result as written: a number cell "14.5", a CSV field "14,5", a text, or nothing.
+QString normal(QString cell)
+{
+    bool number = false;
+    const double value = QString(cell).replace(u',', u'.').toDouble(&number);
+    return number ? QString::number(value, 'f', 1) : cell;
+}
+
+} // namespace
+
+// Workbooks written by other programs, computed and written back: read by another reader, their
+// results are the CSV path's results for the same table, and every part but the sheet (and its
+// styles) is as it was.
+class TestWorkbook : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void keptWhole_data();
+    void keptWhole();
+
+private:
+    QTemporaryDir m_dir;
+    bool m_ready = false;
+};
+
+void TestWorkbook::initTestCase()
+{
+    if (interpreter().isEmpty())
+        return;
+    python({u"make"_s, m_dir.path()}, &m_ready);
+}
+
+void TestWorkbook::keptWhole_data()
+{
+    QTest::addColumn<QString>("workbook");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<QStringList>("changed"); // the parts written anew
+
+    const QStringList xlsx{u"xl/worksheets/sheet1.xml"_s, u"xl/styles.xml"_s};
+    QTest::newRow("openpyxl: numbers, text, a date, a merged cell, a second sheet")
+        << u"openpyxl.xlsx"_s << QStringList() << u"Parcely"_s << xlsx;
+    QTest::newRow("openpyxl: each row's own scale")
+        << u"openpyxl.xlsx"_s << QStringList{u"--sloupec-meritka"_s, u"3"_s} << u"Parcely"_s
+        << xlsx;
+    QTest::newRow("by hand: shared and inline strings, formulas, cells out of order")
+        << u"handmade.xlsx"_s << QStringList() << u"Hlavní"_s << xlsx;
+    QTest::newRow("odfpy: repeated rows and cells")
+        << u"odfpy.ods"_s << QStringList() << u"Parcely"_s << QStringList{u"content.xml"_s};
+}
+
+void TestWorkbook::keptWhole()
+{
+    QFETCH(QString, workbook);
+    QFETCH(QStringList, options);
+    QFETCH(QString, sheet);
+    QFETCH(QStringList, changed);
+    if (!m_ready)
+        QSKIP("python3 with openpyxl and odfpy is needed to write and read the workbooks");
+    const QString in = m_dir.filePath(workbook);
+    const QString out = m_dir.filePath(u"out-"_s + workbook);
+    QByteArray none;
+    QVERIFY(run(QStringList{u"-s"_s, in, u"-o"_s, out} + options, none) <= 1);
+    QByteArray csv;
+    QVERIFY(run(QStringList{u"-s"_s, in.section(u'.', 0, -2) + u".csv"_s} + options, csv) <= 1);
+
+    bool read = false;
+    const QJsonArray rows =
+        QJsonDocument::fromJson(python({u"read"_s, out, sheet}, &read)).array();
+    QVERIFY(read && !rows.isEmpty());
+    const QJsonArray header = rows[0].toArray();
+    qsizetype first = 0;
+    while (first < header.size() && header[first].toString() != u"Mezní odchylka")
+        ++first;
+    QVERIFY(first < header.size());
+    const QStringList lines = QString::fromUtf8(csv).split(u"\r\n"_s);
+    for (qsizetype r = 0; r + 1 < lines.size(); ++r) {
+        const QStringList fields = lines[r].split(u';');
+        if (fields.size() < 6)
+            continue; // a blank row
+        const QJsonArray cells = rows[r].toArray();
+        for (qsizetype k = 0; k < 5; ++k) {
+            const QString expected = fields[fields.size() - 5 + k];
+            const QString got = cells.at(first + k).toString();
+            if (k < 4)
+                QCOMPARE(normal(got), normal(expected));
+            else // the reason: one where the CSV path gives one
+                QVERIFY2(got.isEmpty() == expected.isEmpty(),
+                         qPrintable(u"row %1: %2 / %3"_s.arg(r + 1).arg(got, expected)));
+        }
+    }
+
+    bool compared = false;
+    const QString differ = QString::fromUtf8(python({u"changed"_s, in, out}, &compared));
+    QVERIFY(compared);
+    QCOMPARE(differ.split(u'\n', Qt::SkipEmptyParts), changed);
+    // The same bytes every time: no date of the run in them.
+    const QByteArray once = readFile(out);
+    QVERIFY(run(QStringList{u"-s"_s, in, u"-o"_s, out} + options, none) <= 1);
+    QCOMPARE(readFile(out), once);
+}
+
+QTEST_GUILESS_MAIN(TestWorkbook)
+#include "tst_workbook.moc"

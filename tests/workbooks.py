@@ -1,0 +1,244 @@
+#!/usr/bin/env python3
+"""Workbooks for the workbook tests, written and read by programs other than ours.
+
+  workbooks.py make DIR           writes the test workbooks (openpyxl, odfpy and by hand at the XML
+                                  level), each with its table as CSV beside it (CASE.csv)
+  workbooks.py read FILE SHEET    prints the sheet's rows as JSON (openpyxl, odfpy)
+  workbooks.py changed IN OUT     prints the zip entries whose content differs, one a line
+"""
+import datetime
+import json
+import pathlib
+import sys
+import zipfile
+
+HEADER = ["Parcela", "Výměra [m2]", "Měřítko", "Poznámka"]
+# Each row: the cells as the workbook holds them, and the same as a CSV table writes them.
+ROWS = [
+    (["1/1", 2500, "1:2880", "a"], ["1/1", "2500", "1:2880", "a"]),
+    (["2", 1234.5, 5000, None], ["2", "1234,5", "5000", ""]),
+    (["3", "2 500,5", "1 : 1 440", "text"], ["3", "2 500,5", "1 : 1 440", "text"]),
+    (["4", 0.125, "1:1000", "desetiny"], ["4", "0,125", "1:1000", "desetiny"]),
+    (["5", "abc", "1:1000", "text"], ["5", "abc", "1:1000", "text"]),
+    (["6", None, "1:1000", "prázdná"], ["6", "", "1:1000", "prázdná"]),
+    (["7", -5, "1:1000", "záporná"], ["7", "-5", "1:1000", "záporná"]),
+    (["8", 99999999.5, "1:2000", "velká"], ["8", "99999999,5", "1:2000", "velká"]),
+]
+
+
+def write_csv(path, rows):
+    with open(path, "w", encoding="utf-8", newline="") as f:
+        for row in rows:
+            f.write(";".join(row) + "\r\n")
+
+
+def make_openpyxl(folder):
+    import openpyxl
+    from openpyxl.styles import Font
+
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws.title = "Parcely"
+    ws.append(HEADER)
+    for cells, _ in ROWS:
+        ws.append(cells)
+    ws.append(["9", datetime.date(2024, 5, 1), "1:1000", "datum"])
+    ws.append(["10", True, "1:1000", "pravda"])
+    ws["A1"].font = Font(bold=True)
+    ws.column_dimensions["D"].width = 30
+    ws.merge_cells("E1:F1")
+    second = wb.create_sheet("Druhý")
+    second.append(["Výměra"])
+    second.append([100])
+    wb.save(folder / "openpyxl.xlsx")
+    csv = [HEADER] + [c for _, c in ROWS] + [["9", "2024-05-01", "1:1000", "datum"],
+                                             ["10", "PRAVDA", "1:1000", "pravda"]]
+    write_csv(folder / "openpyxl.csv", csv)
+
+
+def make_handmade(folder):
+    """Shared and inline strings, formulas with and without a stored result, no dimension, cells out
+    of order, a second sheet."""
+    ns = 'xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"'
+    rns = 'xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"'
+    shared = ["Parcela", "Výměra", "Pozn", "tučně", " kurzíva"]
+    sst = "".join(f"<si><t>{s}</t></si>" for s in shared[:4])
+    sst += '<si><r><t>rich</t></r><r><rPr><i/></rPr><t xml:space="preserve"> kurzíva</t></r>' \
+           '<rPh sb="0" eb="1"><t>x</t></rPh></si>'
+    sheet1 = (f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?><worksheet {ns}>'
+              '<sheetData>'
+              '<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c>'
+              '<c r="C1" t="s"><v>2</v></c></row>'
+              '<row r="2"><c r="A2" t="inlineStr"><is><t>1</t></is></c><c r="C2" t="s"><v>4</v></c>'
+              '<c r="B2"><v>2500</v></c></row>'
+              '<row r="3"><c r="A3" t="inlineStr"><is><t>2</t></is></c>'
+              '<c r="B3"><f>B2/2</f><v>1250</v></c><c r="C3" t="s"><v>3</v></c></row>'
+              '<row r="5"><c r="A5" t="inlineStr"><is><t>3</t></is></c>'
+              '<c r="B5"><f>B2*2</f></c></row>'
+              '<row r="6"><c r="A6" t="inlineStr"><is><t>4</t></is></c>'
+              '<c r="B6" t="e"><v>#DIV/0!</v></c></row>'
+              '<row r="7"><c r="A7" t="inlineStr"><is><t>5</t></is></c>'
+              '<c r="B7" t="str"><f>TEXT(1,"0")</f><v>845,5</v></c></row>'
+              '</sheetData></worksheet>')
+    sheet2 = (f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?><worksheet {ns}>'
+              '<dimension ref="A1:A2"/><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>'
+              'Výměra</t></is></c></row><row r="2"><c r="A2"><v>100</v></c></row></sheetData>'
+              '</worksheet>')
+    workbook = (f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?><workbook {ns} {rns}>'
+                '<sheets><sheet name="Hlavní" sheetId="1" r:id="rId1"/>'
+                '<sheet name="Druhý" sheetId="2" r:id="rId2"/></sheets></workbook>')
+    rels_type = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+    workbook_rels = ('<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns='
+                     '"http://schemas.openxmlformats.org/package/2006/relationships">'
+                     f'<Relationship Id="rId1" Type="{rels_type}/worksheet" '
+                     'Target="worksheets/sheet1.xml"/>'
+                     f'<Relationship Id="rId2" Type="{rels_type}/worksheet" '
+                     'Target="worksheets/sheet2.xml"/>'
+                     f'<Relationship Id="rId3" Type="{rels_type}/sharedStrings" '
+                     'Target="sharedStrings.xml"/>'
+                     f'<Relationship Id="rId4" Type="{rels_type}/styles" Target="styles.xml"/>'
+                     '</Relationships>')
+    styles = (f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?><styleSheet {ns}>'
+              '<fonts count="1"><font><sz val="11"/></font></fonts>'
+              '<fills count="1"><fill><patternFill patternType="none"/></fill></fills>'
+              '<borders count="1"><border/></borders>'
+              '<cellStyleXfs count="1"><xf numFmtId="0" fontId="0" fillId="0" borderId="0"/>'
+              '</cellStyleXfs><cellXfs count="1"><xf numFmtId="0" fontId="0" fillId="0" '
+              'borderId="0" xfId="0"/></cellXfs></styleSheet>')
+    content_types = (
+        '<?xml version="1.0" encoding="UTF-8"?><Types xmlns='
+        '"http://schemas.openxmlformats.org/package/2006/content-types">'
+        '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.'
+        'relationships+xml"/><Default Extension="xml" ContentType="application/xml"/>'
+        '<Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-'
+        'officedocument.spreadsheetml.sheet.main+xml"/>'
+        '<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.'
+        'openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>'
+        '<Override PartName="/xl/worksheets/sheet2.xml" ContentType="application/vnd.'
+        'openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>'
+        '<Override PartName="/xl/sharedStrings.xml" ContentType="application/vnd.openxmlformats-'
+        'officedocument.spreadsheetml.sharedStrings+xml"/>'
+        '<Override PartName="/xl/styles.xml" ContentType="application/vnd.openxmlformats-'
+        'officedocument.spreadsheetml.styles+xml"/></Types>')
+    root_rels = ('<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns='
+                 '"http://schemas.openxmlformats.org/package/2006/relationships">'
+                 f'<Relationship Id="rId1" Type="{rels_type}/officeDocument" '
+                 'Target="xl/workbook.xml"/></Relationships>')
+    with zipfile.ZipFile(folder / "handmade.xlsx", "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml", content_types)
+        z.writestr("_rels/.rels", root_rels)
+        z.writestr("xl/workbook.xml", workbook)
+        z.writestr("xl/_rels/workbook.xml.rels", workbook_rels)
+        z.writestr("xl/worksheets/sheet1.xml", sheet1)
+        z.writestr("xl/worksheets/sheet2.xml", sheet2)
+        z.writestr("xl/sharedStrings.xml",
+                   f'<?xml version="1.0" encoding="UTF-8"?><sst {ns}>{sst}</sst>')
+        z.writestr("xl/styles.xml", styles)
+    write_csv(folder / "handmade.csv", [["Parcela", "Výměra", "Pozn"], ["1", "2500", "rich kurzíva"],
+                                        ["2", "1250", "tučně"], [], ["3", "", ""],
+                                        ["4", "#DIV/0!", ""], ["5", "845,5", ""]])
+
+
+def make_odfpy(folder):
+    from odf.opendocument import OpenDocumentSpreadsheet
+    from odf.table import Table, TableColumn, TableRow, TableCell
+    from odf.text import P
+
+    doc = OpenDocumentSpreadsheet()
+    table = Table(name="Parcely")
+    table.addElement(TableColumn(numbercolumnsrepeated=4))
+
+    def row(cells, repeated=1):
+        r = TableRow(numberrowsrepeated=repeated) if repeated > 1 else TableRow()
+        for value in cells:
+            if isinstance(value, bool):
+                c = TableCell(valuetype="boolean", booleanvalue="true" if value else "false")
+            elif isinstance(value, (int, float)):
+                c = TableCell(valuetype="float", value=value)
+                c.addElement(P(text=str(value)))
+            elif isinstance(value, datetime.date):
+                c = TableCell(valuetype="date", datevalue=value.isoformat())
+            elif value is None:
+                c = TableCell()
+            else:
+                c = TableCell(valuetype="string")
+                c.addElement(P(text=value))
+            r.addElement(c)
+        # Empty cells to the end of the sheet, as LibreOffice writes a formatted row.
+        r.addElement(TableCell(numbercolumnsrepeated=1020))
+        table.addElement(r)
+
+    row(HEADER)
+    csv = [HEADER]
+    for cells, text in ROWS:
+        row(cells)
+        csv.append(text)
+    row(["9", 400, "1:1000", "třikrát"], repeated=3)
+    csv += [["9", "400", "1:1000", "třikrát"]] * 3
+    row([None, None, None, None], repeated=1000)
+    doc.spreadsheet.addElement(table)
+    second = Table(name="Druhý")
+    r = TableRow()
+    c = TableCell(valuetype="string")
+    c.addElement(P(text="Výměra"))
+    r.addElement(c)
+    second.addElement(r)
+    doc.spreadsheet.addElement(second)
+    doc.save(str(folder / "odfpy.ods"))
+    write_csv(folder / "odfpy.csv", csv)
+
+
+def read(path, sheet):
+    rows = []
+    if path.endswith(".xlsx"):
+        import openpyxl
+
+        wb = openpyxl.load_workbook(path)
+        ws = wb[sheet] if sheet in wb.sheetnames else wb.worksheets[int(sheet) - 1]
+        for r in ws.iter_rows(values_only=True):
+            rows.append(["" if v is None else (repr(v) if isinstance(v, float) else str(v))
+                         for v in r])
+    else:
+        from odf.opendocument import load
+        from odf.table import Table, TableRow, TableCell
+        from odf.text import P
+
+        doc = load(path)
+        tables = doc.spreadsheet.getElementsByType(Table)
+        table = next((t for t in tables if t.getAttribute("name") == sheet), None)
+        table = table or tables[int(sheet) - 1]
+        for r in table.getElementsByType(TableRow):
+            cells = []
+            for c in r.getElementsByType(TableCell):
+                count = int(c.getAttribute("numbercolumnsrepeated") or 1)
+                value = c.getAttribute("value")
+                value = repr(float(value)) if value else "".join(
+                    str(p) for p in c.getElementsByType(P))
+                # Empty runs as long as they are, up to what a test table spans.
+                cells += [value] * (count if value else min(count, 64))
+            while cells and cells[-1] == "":
+                cells.pop()
+            rows += [cells] * int(r.getAttribute("numberrowsrepeated") or 1)
+    print(json.dumps(rows, ensure_ascii=False))
+
+
+def changed(before, after):
+    with zipfile.ZipFile(before) as a, zipfile.ZipFile(after) as b:
+        if a.namelist() != b.namelist():
+            print("(the entries themselves)")
+        for name in a.namelist():
+            if name in b.namelist() and a.read(name) != b.read(name):
+                print(name)
+
+
+if __name__ == "__main__":
+    command = sys.argv[1]
+    if command == "make":
+        folder = pathlib.Path(sys.argv[2])
+        make_openpyxl(folder)
+        make_handmade(folder)
+        make_odfpy(folder)
+    elif command == "read":
+        read(sys.argv[2], sys.argv[3])
+    elif command == "changed":
+        changed(sys.argv[2], sys.argv[3])
