@@ -6,8 +6,10 @@
 #include "outcome.h"
 #include "recordingmessageboxes.h"
 #include "resulttexts.h"
+#include "zipfile.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -277,6 +279,87 @@ void BM_TableWindowMillionRows(benchmark::State &state)
     state.counters["above_empty_per_file_size"] = double(windowPeak - emptyPeak) / fileKiB;
 }
 BENCHMARK(BM_TableWindowMillionRows)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// A 100,000-row workbook (.xlsx or .ods), made once by LibreOffice from a plain CSV table.
+std::string writeWorkbook(const char *type)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    const std::filesystem::path csv = folder / "mo-bench-workbook.csv";
+    const std::filesystem::path book = folder / (std::string("mo-bench-workbook.") + type);
+    if (std::filesystem::exists(book))
+        return book;
+    if (std::FILE *file = std::fopen(csv.c_str(), "wb")) {
+        std::fputs("Parcela,Vymera,Poznamka\n", file);
+        std::uint64_t seed = 20261209;
+        for (long i = 0; i < 100000; ++i) {
+            seed = seed * 6364136223846793005u + 1442695040888963407u;
+            std::fprintf(file, "%ld/%ld,%u.%u,p\n", 100 + i / 7, i % 7 + 1,
+                         unsigned(seed >> 33) % 100000u + 1u, unsigned(seed >> 20) % 10u);
+        }
+        std::fclose(file);
+    }
+    runToEnd({"soffice", "--headless", "--infilter=CSV:44,34,76,1", "--convert-to", type,
+              "--outdir", folder.string(), csv.string()});
+    return std::filesystem::exists(book) ? book.string() : std::string();
+}
+
+// The uncompressed size of the workbook's sheet part.
+double sheetKiB(const std::string &path)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    ZipReader zip(file);
+    for (const ZipEntry &e : zip.entries())
+        if (e.name == "content.xml" || e.name.rfind("xl/worksheets/", 0) == 0)
+            return double(e.size) / 1024;
+    return 0;
+}
+
+// The program on a 100,000-row workbook, written back whole, beside LibreOffice converting the
+// same workbook to CSV alone; the program's peak memory beside the sheet's uncompressed size.
+void BM_WorkbookHundredThousandRows(benchmark::State &state)
+{
+    const char *type = state.range(0) == 0 ? "xlsx" : "ods";
+    state.SetLabel(type);
+    const std::string book = writeWorkbook(type);
+    if (book.empty()) {
+        state.SkipWithError("LibreOffice (soffice) is not installed: no workbook, no baseline");
+        return;
+    }
+    const std::string out =
+        std::filesystem::temp_directory_path() / (std::string("mo-bench-out.") + type);
+    const std::string lo = std::filesystem::temp_directory_path() / "mo-bench-lo";
+    double program = 0, libreoffice = 0;
+    long peak = 0;
+    for (auto _ : state) {
+        // Alternated, so that both see the same machine state.
+        const Run p = runToEnd({appPath, "-s", book, "-o", out});
+        const Run l =
+            runToEnd({"soffice", "--headless", "--convert-to", "csv", "--outdir", lo, book});
+        if (p.seconds == 0 || l.seconds == 0) {
+            state.SkipWithError("the program or LibreOffice did not run");
+            return;
+        }
+        program += p.seconds;
+        libreoffice += l.seconds;
+        peak = std::max(peak, p.peakKiB);
+        state.SetIterationTime(p.seconds);
+    }
+    const auto n = double(state.iterations());
+    const double sheet = sheetKiB(book);
+    state.counters["program_s"] = program / n;
+    state.counters["libreoffice_to_csv_s"] = libreoffice / n;
+    state.counters["speedup"] = libreoffice / program;
+    state.counters["peak_KiB"] = double(peak);
+    state.counters["sheet_KiB"] = sheet;
+    state.counters["peak_per_sheet_size"] = double(peak) / sheet;
+}
+BENCHMARK(BM_WorkbookHundredThousandRows)
+    ->DenseRange(0, 1)
+    ->UseManualTime()
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_EnterUntilCaptions(benchmark::State &state)
 {

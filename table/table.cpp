@@ -507,6 +507,10 @@ TableResult processText(QIODevice &in, TableOutput &out, const TableOptions &opt
     // Empty lines held at the end are after the last row: no rows.
     const bool ran = source->run(rows, held);
     result.stopped = rows.stopped();
+    if (!ran && !result.stopped && !source->failure().isEmpty()) {
+        result.usageError = source->failure();
+        return result;
+    }
     result.outputFailed = !result.stopped && (!ran || !held.release([](qint64) { return true; }));
     result.summary.encodingChangedRow = source->encodingChangedAt();
     result.summary.encoding = source->format().encodingName();

@@ -145,6 +145,9 @@ public:
     virtual void scanLookahead(RecordHandler &handler) = 0;
     // The whole table, every byte to out; false where the output failed.
     virtual bool run(RecordHandler &handler, TableOutput &out) = 0;
+    // After a failed run(): why the source could not be read on, where it stopped before writing
+    // anything (empty: the output failed).
+    virtual QString failure() const { return {}; }
 
     // After run(): the row from which bytes contradict the encoding decided from the look-ahead
     // (0: none).

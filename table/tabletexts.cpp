@@ -240,6 +240,13 @@ QString workbookDamaged()
     return u"Sešit je poškozený nebo neúplný: otevřete jej v tabulkovém procesoru a uložte znovu."_s;
 }
 
+QString sheetWiderThanStated(const QString &sheet, qint64 row)
+{
+    return u"List %1 má v řádku %2 buňky za rozsahem, který sám uvádí: výsledky by je přepsaly. "
+           "Otevřete sešit v tabulkovém procesoru a uložte znovu."_s.arg(quoted(sheet),
+                                                                         QString::number(row));
+}
+
 QString workbookProtected()
 {
     return u"Sešit je chráněn heslem: v tabulkovém procesoru jej uložte bez hesla."_s;

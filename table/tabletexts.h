@@ -73,6 +73,7 @@ QString encodingChanged(const QString &encoding, qint64 row, const ChoiceNames &
 // Usage errors: the table cannot be processed at all.
 QString utf16();
 QString workbookDamaged();
+QString sheetWiderThanStated(const QString &sheet, qint64 row);
 QString workbookProtected();
 QString sheetMissing(const QString &wanted, const QStringList &sheets);
 QString sheetEmpty(const QString &sheet);

@@ -130,6 +130,19 @@ private:
     qint64 m_read = 0, m_total = 0;
 };
 
+// A name as a string the writer takes: the few names a sheet repeats on every row are made once.
+const QString &named(QStringView name)
+{
+    static thread_local std::array<QString, 32> names;
+    static thread_local std::size_t next = 0;
+    for (const QString &n : names)
+        if (n == name)
+            return n;
+    QString &slot = names[next++ % names.size()];
+    slot = name.toString();
+    return slot;
+}
+
 // Copies the reader's current token to the writer with its names as they are written (prefixes
 // and namespace declarations kept, never made up).
 void copyToken(QXmlStreamReader &r, QXmlStreamWriter &w)
@@ -144,7 +157,7 @@ void copyToken(QXmlStreamReader &r, QXmlStreamWriter &w)
                                                                : r.documentVersion().toString());
         break;
     case QXmlStreamReader::StartElement:
-        w.writeStartElement(r.qualifiedName().toString());
+        w.writeStartElement(named(r.qualifiedName()));
         for (const QXmlStreamNamespaceDeclaration &n : r.namespaceDeclarations()) {
             if (n.prefix().isEmpty())
                 w.writeDefaultNamespace(n.namespaceUri().toString());
@@ -152,7 +165,7 @@ void copyToken(QXmlStreamReader &r, QXmlStreamWriter &w)
                 w.writeNamespace(n.namespaceUri().toString(), n.prefix().toString());
         }
         for (const QXmlStreamAttribute &a : r.attributes())
-            w.writeAttribute(a.qualifiedName().toString(), a.value().toString());
+            w.writeAttribute(named(a.qualifiedName()), a.value().toString());
         break;
     case QXmlStreamReader::EndElement:
         w.writeEndElement();
@@ -181,7 +194,7 @@ void copyToken(QXmlStreamReader &r, QXmlStreamWriter &w)
 // Writes a start element as the reader has it, its attributes changed as given.
 void copyStart(QXmlStreamReader &r, QXmlStreamWriter &w, const QHash<QString, QString> &changed)
 {
-    w.writeStartElement(r.qualifiedName().toString());
+    w.writeStartElement(named(r.qualifiedName()));
     for (const QXmlStreamNamespaceDeclaration &n : r.namespaceDeclarations()) {
         if (n.prefix().isEmpty())
             w.writeDefaultNamespace(n.namespaceUri().toString());
@@ -319,9 +332,11 @@ public:
     std::vector<std::string> m_shared; // xlsx shared strings, UTF-8
     std::vector<bool> m_dateStyle;     // xlsx cell formats that show dates
     int m_styleCount = 0, m_lastFormatId = 163;
-    int m_used = 0; // the sheet's last used column, 1-based
-    QString m_dimension;
+    int m_used = 0;      // the sheet's last used column, 1-based
+    int m_dimension = 0; // the same as an Office Open XML sheet states it (0: not stated)
+    std::vector<SheetRow> m_lookahead; // the first rows, for what their values settle
     qint64 m_read = 0, m_total = 0;
+    QString m_failure; // why run() stopped reading, where it did
 
     // The sheet being written.
     QXmlStreamWriter *m_writer = nullptr;
@@ -531,8 +546,10 @@ QString WorkbookSource::Impl::open(std::size_t keepRecords)
     m_format.encoding = TableEncoding::Utf8;
     m_format.delimiter = '\t';
 
-    // The whole sheet once: its last used column, and its first records whole.
-    std::size_t kept = 0;
+    // The sheet's first records, whole for the header and kept for what their values settle; its
+    // last used column from its dimension, or (without one) from the whole sheet.
+    std::size_t kept = 0, text = 0;
+    bool stopped = false;
     const bool walked = walk(
         [&](const SheetRow &row) {
             m_used = std::max(m_used, row.used());
@@ -544,11 +561,20 @@ QString WorkbookSource::Impl::open(std::size_t keepRecords)
                 m_head.push_back(std::move(h));
                 ++kept;
             }
+            if (text < lookaheadText) {
+                text += row.fields.bytes.size();
+                m_lookahead.push_back(row);
+            } else if (m_dimension >= m_used && kept >= keepRecords) {
+                // The rest of the sheet is checked against the dimension as it is written.
+                stopped = true;
+                return false;
+            }
             return true;
         },
         nullptr);
-    if (!walked)
+    if (!walked && !stopped)
         return tabletexts::workbookDamaged();
+    m_used = std::max(m_used, m_dimension);
     if (m_head.empty())
         return tabletexts::sheetEmpty(m_sheetNames.value(m_sheet));
     return {};
@@ -588,10 +614,16 @@ template<typename Row> bool WorkbookSource::Impl::walk(Row &&row, QXmlStreamWrit
                     writer->writeEndElement();
                 continue;
             }
+            // A single cell is what some writers put before they know: no range to trust.
+            if (m_flavour == Flavour::Xlsx && name == u"dimension" && !writer) {
+                const QStringView ref = x.attributes().value(u"ref"_s);
+                if (ref.contains(u':'))
+                    m_dimension = columnOf(ref.split(u':').constLast()) + 1;
+            }
             // A merged range is used, whatever its cells hold.
             if (m_flavour == Flavour::Xlsx && name == u"mergeCell")
-                m_used = std::max(m_used, columnOf(x.attributes().value(u"ref"_s).split(u':')
-                                                       .constLast()) + 1);
+                m_used = std::max(
+                    m_used, columnOf(x.attributes().value(u"ref"_s).split(u':').constLast()) + 1);
             if (writer && writeChanged(x, *writer, inSheet))
                 continue;
         } else if (t == QXmlStreamReader::EndElement && m_flavour == Flavour::Ods) {
@@ -628,6 +660,7 @@ bool WorkbookSource::Impl::readXlsxRow(EntryXml &entry, SheetRow &row, QXmlStrea
         }
         copyStart(x, *writer, changed);
         m_rowNumber = row.number;
+        m_prefix = x.prefix().isEmpty() ? QString() : x.prefix().toString() + u':';
     }
     int column = -1;
     for (auto t = entry.next(); !x.atEnd() && !x.hasError(); t = entry.next()) {
@@ -986,27 +1019,32 @@ void WorkbookSource::Impl::number(int column, double value)
     if (!m_writer || m_mute)
         return;
     QXmlStreamWriter &w = *m_writer;
+    // A row's four figures are most of what is written: plain ASCII, they go to the device as
+    // they are, past the writer's escaping, once it has closed the element open before them.
     std::string plain;
     appendPlainOneDecimal(value, '.', plain);
-    const QString text = QString::fromLatin1(plain);
+    std::string xml;
     if (m_flavour == Flavour::Xlsx) {
-        w.writeStartElement(m_prefix + u"c"_s);
-        w.writeAttribute(u"r"_s, columnName(column) + QString::number(m_rowNumber));
+        const std::string c = m_prefix.toStdString() + 'c', v = m_prefix.toStdString() + 'v';
+        xml = '<' + c + " r=\"" + columnName(column).toStdString() + std::to_string(m_rowNumber) +
+              '"';
         if (!m_stylesPart.empty())
-            w.writeAttribute(u"s"_s, QString::number(m_numberStyle));
-        w.writeTextElement(m_prefix + u"v"_s, text);
-        w.writeEndElement();
-        return;
+            xml += " s=\"" + std::to_string(m_numberStyle) + '"';
+        xml += "><" + v + '>' + plain + "</" + v + "></" + c + '>';
+    } else {
+        padOds(column);
+        const std::string cell = odsName(0, u"table-cell"_s).toStdString();
+        const std::string p = odsName(2, u"p"_s).toStdString();
+        xml = '<' + cell;
+        if (m_odsStyles)
+            xml += ' ' + odsName(0, u"style-name"_s).toStdString() + "=\"ce_mezni_odchylka\"";
+        xml += ' ' + odsName(1, u"value-type"_s).toStdString() + "=\"float\" " +
+               odsName(1, u"value"_s).toStdString() + "=\"" + plain + "\"><" + p + '>' + plain +
+               "</" + p + "></" + cell + '>';
+        m_nextColumn = column + 1;
     }
-    padOds(column);
-    w.writeStartElement(odsName(0, u"table-cell"_s));
-    if (m_odsStyles)
-        w.writeAttribute(odsName(0, u"style-name"_s), u"ce_mezni_odchylka"_s);
-    w.writeAttribute(odsName(1, u"value-type"_s), u"float"_s);
-    w.writeAttribute(odsName(1, u"value"_s), text);
-    w.writeTextElement(odsName(2, u"p"_s), text);
-    w.writeEndElement();
-    m_nextColumn = column + 1;
+    w.writeCharacters(QString());
+    w.device()->write(xml.data(), qint64(xml.size()));
 }
 
 // OpenDocument cells stand by position: the held empty ones and new ones up to the column, then
@@ -1106,6 +1144,7 @@ QByteArray WorkbookSource::Impl::newStyles()
 bool WorkbookSource::Impl::run(RecordHandler &handler, TableOutput &out)
 {
     QByteArray sheet;
+    sheet.reserve(qsizetype(std::min<qint64>(m_total + m_total / 2 + (1 << 16), partLimit)));
     {
         QXmlStreamWriter w(&sheet);
         m_writer = &w;
@@ -1113,8 +1152,16 @@ bool WorkbookSource::Impl::run(RecordHandler &handler, TableOutput &out)
         m_declaredColumns = 0;
         m_columnsDone = false;
         m_odsPrefixes.clear();
+        bool handled = true;
         const bool walked = walk(
             [&](const SheetRow &row) {
+                // Results written beside a row's own cells would overwrite them: a sheet wider
+                // than it states is refused before anything is written.
+                if (row.used() > m_used) {
+                    m_failure =
+                        tabletexts::sheetWiderThanStated(m_sheetNames.value(m_sheet), row.number);
+                    return false;
+                }
                 // A repeated OpenDocument row is as many rows, its cells written once; blank ones
                 // stand for themselves once.
                 const qint64 times = row.blank ? 1 : row.repeated;
@@ -1123,8 +1170,10 @@ bool WorkbookSource::Impl::run(RecordHandler &handler, TableOutput &out)
                     Record r = recordOf(row);
                     r.row = r.line = row.number + k;
                     m_rowNumber = r.row;
-                    if (!handler.record(r))
+                    if (!handler.record(r)) {
+                        handled = false;
                         return false;
+                    }
                 }
                 m_mute = false;
                 m_rowNumber = row.number;
@@ -1133,8 +1182,11 @@ bool WorkbookSource::Impl::run(RecordHandler &handler, TableOutput &out)
             },
             &w);
         m_writer = nullptr;
-        if (!walked)
+        if (!walked) {
+            if (handled && m_failure.isEmpty())
+                m_failure = tabletexts::workbookDamaged();
             return false;
+        }
     }
     // The workbook as it was, every other part with its compressed bytes.
     QBuffer zipped;
@@ -1190,18 +1242,19 @@ void WorkbookSource::capture(const std::array<int, capturedFields> &columns, boo
 
 void WorkbookSource::scanLookahead(RecordHandler &handler)
 {
-    std::size_t text = 0;
-    d->walk(
-        [&](const SheetRow &row) {
-            text += row.fields.bytes.size();
-            return handler.record(d->recordOf(row)) && text < lookaheadText;
-        },
-        nullptr);
+    for (const SheetRow &row : d->m_lookahead)
+        if (!handler.record(d->recordOf(row)))
+            return;
 }
 
 bool WorkbookSource::run(RecordHandler &handler, TableOutput &out)
 {
     return d->run(handler, out);
+}
+
+QString WorkbookSource::failure() const
+{
+    return d->m_failure;
 }
 
 void WorkbookSource::appending(int width, int columns)

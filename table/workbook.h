@@ -42,6 +42,7 @@ public:
     void capture(const std::array<int, capturedFields> &columns, bool all) override;
     void scanLookahead(RecordHandler &handler) override;
     bool run(RecordHandler &handler, TableOutput &out) override;
+    QString failure() const override;
     qint64 encodingChangedAt() const override { return 0; }
     qint64 bytesRead() const override;
     qint64 bytesTotal() const override;

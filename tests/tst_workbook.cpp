@@ -21,7 +21,7 @@ const QLocale czech(QLocale::Czech, QLocale::Czechia);
 QString interpreter()
 {
     return QFile::exists(u"/usr/bin/python3"_s) ? u"/usr/bin/python3"_s
-                                               : QStandardPaths::findExecutable(u"python3"_s);
+                                                : QStandardPaths::findExecutable(u"python3"_s);
 }
 
 // The workbooks' own writer and reader: tests/workbooks.py, with openpyxl and odfpy.
@@ -30,8 +30,8 @@ QByteArray python(const QStringList &arguments, bool *ok = nullptr)
     QProcess p;
     p.start(interpreter(),
             QStringList{QStringLiteral(MO_SOURCE_DIR "/tests/workbooks.py")} + arguments);
-    const bool done = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit &&
-                      p.exitCode() == 0;
+    const bool done =
+        p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     if (ok)
         *ok = done;
     return p.readAllStandardOutput();
@@ -73,6 +73,7 @@ private slots:
     void initTestCase();
     void keptWhole_data();
     void keptWhole();
+    void widerThanStated();
 
 private:
     QTemporaryDir m_dir;
@@ -101,6 +102,8 @@ void TestWorkbook::keptWhole_data()
         << xlsx;
     QTest::newRow("by hand: shared and inline strings, formulas, cells out of order")
         << u"handmade.xlsx"_s << QStringList() << u"Hlavní"_s << xlsx;
+    QTest::newRow("openpyxl: more than the look-ahead, its dimension trusted")
+        << u"large.xlsx"_s << QStringList() << u"Velký"_s << xlsx;
     QTest::newRow("odfpy: repeated rows and cells")
         << u"odfpy.ods"_s << QStringList() << u"Parcely"_s << QStringList{u"content.xml"_s};
 }
@@ -121,8 +124,7 @@ void TestWorkbook::keptWhole()
     QVERIFY(run(QStringList{u"-s"_s, in.section(u'.', 0, -2) + u".csv"_s} + options, csv) <= 1);
 
     bool read = false;
-    const QJsonArray rows =
-        QJsonDocument::fromJson(python({u"read"_s, out, sheet}, &read)).array();
+    const QJsonArray rows = QJsonDocument::fromJson(python({u"read"_s, out, sheet}, &read)).array();
     QVERIFY(read && !rows.isEmpty());
     const QJsonArray header = rows[0].toArray();
     qsizetype first = 0;
@@ -154,6 +156,19 @@ void TestWorkbook::keptWhole()
     const QByteArray once = readFile(out);
     QVERIFY(run(QStringList{u"-s"_s, in, u"-o"_s, out} + options, none) <= 1);
     QCOMPARE(readFile(out), once);
+}
+
+// A sheet whose last rows reach past the dimension it states: refused, nothing written, rather
+// than results over its cells.
+void TestWorkbook::widerThanStated()
+{
+    if (!m_ready)
+        QSKIP("python3 with openpyxl is needed to write the workbook");
+    const QString out = m_dir.filePath(u"out-understated.xlsx"_s);
+    QByteArray none;
+    QCOMPARE(run({u"-s"_s, m_dir.filePath(u"understated.xlsx"_s), u"-o"_s, out}, none),
+             int(UsageError));
+    QVERIFY(!QFile::exists(out));
 }
 
 QTEST_GUILESS_MAIN(TestWorkbook)

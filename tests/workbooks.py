@@ -222,6 +222,35 @@ def read(path, sheet):
     print(json.dumps(rows, ensure_ascii=False))
 
 
+def make_large(folder):
+    """More text than the look-ahead holds, the sheet's dimension right; and the same with a last
+    row wider than its dimension states."""
+    import openpyxl
+
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws.title = "Velký"
+    ws.append(HEADER)
+    csv = [HEADER]
+    for i in range(12000):
+        cells, text = ROWS[i % len(ROWS)]
+        note = f"{i} " + "poznámka " * 12
+        ws.append([str(i), cells[1], cells[2], note])
+        csv.append([str(i), text[1], text[2], note])
+    wb.save(folder / "large.xlsx")
+    write_csv(folder / "large.csv", csv)
+    ws.cell(row=ws.max_row, column=6, value="navíc")
+    wb.save(folder / "understated.xlsx")
+    with zipfile.ZipFile(folder / "understated.xlsx") as z:
+        parts = {name: z.read(name) for name in z.namelist()}
+    sheet = parts["xl/worksheets/sheet1.xml"].decode()
+    parts["xl/worksheets/sheet1.xml"] = sheet.replace(f'ref="A1:F{ws.max_row}"',
+                                                      f'ref="A1:D{ws.max_row}"').encode()
+    with zipfile.ZipFile(folder / "understated.xlsx", "w", zipfile.ZIP_DEFLATED) as z:
+        for name, data in parts.items():
+            z.writestr(name, data)
+
+
 def changed(before, after):
     with zipfile.ZipFile(before) as a, zipfile.ZipFile(after) as b:
         if a.namelist() != b.namelist():
@@ -238,6 +267,7 @@ if __name__ == "__main__":
         make_openpyxl(folder)
         make_handmade(folder)
         make_odfpy(folder)
+        make_large(folder)
     elif command == "read":
         read(sys.argv[2], sys.argv[3])
     elif command == "changed":
