@@ -277,6 +277,9 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
     lblSouhrn = new QLabel;
     lblSouhrn->setObjectName(u"lblSouhrn"_s);
     lblSouhrn->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long summary (a workbook's sheet name) wraps rather than widening the window past a
+    // small screen.
+    lblSouhrn->setWordWrap(true);
     prgCteni = new QProgressBar;
     prgCteni->setObjectName(u"prgCteni"_s);
     prgCteni->setAccessibleName(u"Průběh čtení tabulky"_s);

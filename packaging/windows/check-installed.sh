@@ -90,7 +90,8 @@ wine reg query "$classes\.csv\OpenWithProgids" /v cz.zememerici.MezniOdchylka.cs
 ! wine reg query "$classes\.csv" /ve 2>/dev/null | tr -d '\r' | grep -aq 'MezniOdchylka' ||
     fail "instalace převzala výchozí program pro .csv"
 tableShot="$out/tabulka-windows.png"
-wine start /unix "$dir/mezni-odchylka.exe" "$table"
+# As Explorer passes it: a Windows path.
+wine start /unix "$dir/mezni-odchylka.exe" "$(winepath -w "$table")"
 for _ in $(seq 60); do
     xdotool search --name "$(basename "$table")" >/dev/null 2>&1 && break
     sleep 1
