@@ -82,11 +82,28 @@ QString normalise(QStringView text, const QLocale &locale)
 
 } // namespace
 
+// A grouped number starts with a digit other than 0: QLocale reads "0,125" in English settings
+// (or "0 125" in Czech ones) as 125, where the user most likely meant a fraction.
+bool zeroBeforeGroup(QStringView text, const QLocale &locale)
+{
+    const QString group = locale.groupSeparator();
+    const QString decimal = locale.decimalPoint();
+    qsizetype i = 0;
+    while (i < text.size() && !text[i].isDigit())
+        ++i;
+    if (i == text.size() || text[i] != u'0')
+        return false;
+    const QStringView whole =
+        text.mid(i, text.indexOf(decimal, i) < 0 ? -1 : text.indexOf(decimal, i) - i);
+    return !group.isEmpty() && whole.contains(group);
+}
+
 std::optional<double> textToDouble(QStringView text, const QLocale &locale)
 {
     bool ok = false;
-    const double value = locale.toDouble(normalise(text, locale), &ok);
-    if (!ok || !std::isfinite(value))
+    const QString normal = normalise(text, locale);
+    const double value = locale.toDouble(normal, &ok);
+    if (!ok || !std::isfinite(value) || zeroBeforeGroup(normal, locale))
         return std::nullopt;
     return value;
 }

@@ -62,6 +62,9 @@ void TestNumbers::textToDouble_data()
     QTest::newRow("en lone sign") << english << u"-"_s << false << 0.0;
     QTest::newRow("en two decimal points") << english << u"1.2.3"_s << false << 0.0;
     QTest::newRow("en space does not group") << english << u"2 500"_s << false << 0.0;
+    QTest::newRow("en no group after a leading 0") << english << u"0,125"_s << false << 0.0;
+    QTest::newRow("en no group after leading 0s") << english << u"01,234.5"_s << false << 0.0;
+    QTest::newRow("en 0 before the point") << english << u"0.125"_s << true << 0.125;
 
     QTest::newRow("cs decimal comma") << czech << u"2500,5"_s << true << 2500.5;
     QTest::newRow("cs dot as decimal") << czech << u"2500.5"_s << true << 2500.5;
@@ -70,6 +73,7 @@ void TestNumbers::textToDouble_data()
         << czech << u"1\u00A0234\u00A0567,5"_s << true << 1234567.5;
     QTest::newRow("cs plain space grouping") << czech << u"1 234 567,5"_s << true << 1234567.5;
     QTest::newRow("cs misplaced grouping") << czech << u"25 00"_s << false << 0.0;
+    QTest::newRow("cs no group after a leading 0") << czech << u"0 125"_s << false << 0.0;
     QTest::newRow("cs exponent") << czech << u"1E80"_s << true << 1e80;
     QTest::newRow("cs exponent after comma") << czech << u"1,5e3"_s << true << 1500.0;
     QTest::newRow("cs comma and dot") << czech << u"2.500,5"_s << false << 0.0;
