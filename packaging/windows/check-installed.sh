@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The setup program as a surveyor's PC meets it, under Wine on the current X display: a fresh Wine
 # prefix in Czech regional settings, a silent install for the current user, the installed window
-# (a screenshot), the installed console twin on one area and on a Czech Excel table (byte for byte
-# the Linux program's output), then a silent uninstall that leaves nothing behind.
+# (a screenshot), the installed console twin on one area, on a Czech Excel table and on workbooks
+# (byte for byte the Linux program's output), then a silent uninstall that leaves nothing behind.
 #
 #   check-installed.sh SETUP.exe LINUX-PROGRAM OUTPUT-FOLDER
 set -euo pipefail
@@ -55,6 +55,21 @@ LC_ALL=C.UTF-8 "$linux" -s "$table" >"$out/excel-cs.linux.csv" 2>/dev/null || [ 
 cmp "$out/excel-cs.linux.csv" "$out/excel-cs.windows.csv"
 cmp "$out/excel-cs.linux.csv" "$out/excel-cs.windows-stdout.csv"
 echo "tabulka z českého Excelu: výstup pod Windows (-o i standardní výstup) je bajt po bajtu týž jako pod Linuxem ($(wc -c <"$out/excel-cs.linux.csv") B)"
+
+# Workbooks (openpyxl's .xlsx with each row's own scale, odfpy's .ods): the same bytes as on Linux.
+workbooks="$out/workbooks"
+rm -rf "$workbooks" && mkdir -p "$workbooks"
+/usr/bin/python3 "$(dirname "$0")/../../tests/workbooks.py" make "$workbooks"
+for args in "openpyxl.xlsx --sloupec-meritka 3" "odfpy.ods"; do
+    set -- $args
+    book=$1 && shift
+    LC_ALL=C.UTF-8 "$linux" -s "$workbooks/$book" "$@" -o "$workbooks/linux-$book" 2>/dev/null ||
+        [ $? -eq 1 ] || fail "sešit $book pod Linuxem neprošel"
+    (cd "$workbooks" && wine "$dir/mezni-odchylka.com" -s "$book" "$@" -o "windows-$book") ||
+        [ $? -eq 1 ] || fail "sešit $book pod Windows neprošel"
+    cmp "$workbooks/linux-$book" "$workbooks/windows-$book"
+done
+echo "sešity .xlsx (měřítko z řádků) a .ods: výstup pod Windows je bajt po bajtu týž jako pod Linuxem"
 
 # The exit statuses scripts rely on.
 statuses=""
