@@ -10,6 +10,7 @@
 #include "standardstreams.h"
 #include "table.h"
 #include "tabletexts.h"
+#include "utf16.h"
 #include "workbook.h"
 
 #include <QCommandLineParser>
@@ -351,12 +352,12 @@ std::variant<Request, QString> parse(Options &o, const QStringList &arguments)
     return r;
 }
 
-int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, CheckedOutput &out,
+// The results of the areas into text, a bad area's message to err.
+int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, QString &text,
                  QIODevice &err, const QLocale &locale)
 {
     const NumberFormat numbers(locale);
     int status = AllComputed;
-    QString text;
     for (const QString &area : areas) {
         const Evaluation e = evaluateText(area.trimmed(), zpusob, mapa, numbers);
         if (e.kind != Evaluation::Kind::Results) {
@@ -375,9 +376,26 @@ int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, CheckedOu
         for (const QString &line : resultLines(e.figures, numbers))
             text += line + u'\n';
     }
-    out.add(text);
     return status;
 }
+
+// Sets a console to the table's encoding once the pipeline has decided it, before any byte.
+class ConsoleEncoding final : public TableObserver
+{
+public:
+    explicit ConsoleEncoding(QIODevice &device) : m_device(device) {}
+    void started(const TableResult &plan) override
+    {
+        setConsoleText(m_device, plan.format.encoding == TableEncoding::Windows1250
+                                     ? ConsoleText::Windows1250
+                                     : ConsoleText::Utf8);
+    }
+    bool record(const Record &, Kind, const RowCells *) override { return true; }
+    void pendingAreRows() override {}
+
+private:
+    QIODevice &m_device;
+};
 
 int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QIODevice &outDevice,
                  QIODevice &err, const QLocale &locale)
@@ -407,17 +425,25 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QIODevice 
     }
     TableOptions options = r.options;
     // Added texts a terminal can show where the table's bytes leave the encoding open; a
-    // workbook is no text for one.
+    // workbook is no text for one. A Windows console shows the table decoded from its own
+    // encoding, as the pipeline decides it.
+    ConsoleEncoding console(outDevice);
+    TableObserver *observer = nullptr;
     if (isTerminal(outDevice)) {
         options.asciiText = TableEncoding::Utf8;
-        const QByteArray head = source->peek(4096);
+        const QByteArray head = source->peek(1 << 16);
         if (isWorkbook(std::string_view(head.constData(), std::size_t(head.size())))) {
             write(err, u"%1: sešit nelze vypsat na terminál: výsledky zapište do souboru volbou "
                        "-o (např. -o vysledky.xlsx).\nNápověda: %1 --help\n"_s.arg(programName()));
             return UsageError;
         }
+        if (const std::optional<Utf16Layout> layout = utf16Of(head))
+            setConsoleText(outDevice,
+                           layout->bigEndian ? ConsoleText::Utf16BE : ConsoleText::Utf16LE);
+        else
+            observer = &console;
     }
-    const TableResult result = processTable(*source, out, options, locale);
+    const TableResult result = processTable(*source, out, options, locale, observer);
     if (!result.usageError.isEmpty()) {
         write(err, u"%1: %2\n"_s.arg(programName(), result.usageError));
         return UsageError;
@@ -477,6 +503,15 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
         targetName = quoted(outPath);
     }
     CheckedOutput output(*target);
+    // Text for people in a file or a pipe on Windows gets its line ends (Notepad, type); a
+    // console takes either, and tables keep their own.
+    const auto lines = [&](QString text) {
+#ifdef Q_OS_WIN
+        if (!isTerminal(*target))
+            text.replace(u'\n', u"\r\n"_s);
+#endif
+        return text;
+    };
     const auto failed = [&] {
         write(err, u"%1: výstup nelze zapsat (%2): %3\n"_s.arg(programName(), targetName,
                                                                output.error()));
@@ -488,15 +523,18 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
         QString text = o.parser.helpText();
         // The usage line names the program as typed, not by its full path.
         text.replace(QCoreApplication::arguments().value(0, programName()), programName());
-        output.add(text + examples());
+        output.add(lines(text + examples()));
         break;
     }
     case Request::Kind::Version:
-        output.add(u"%1 %2\n"_s.arg(programName(), program::version));
+        output.add(lines(u"%1 %2\n"_s.arg(programName(), program::version)));
         break;
-    case Request::Kind::Areas:
-        status = computeAreas(r.areas, r.options.lngZpusob, r.options.lngMapa, output, err, locale);
+    case Request::Kind::Areas: {
+        QString text;
+        status = computeAreas(r.areas, r.options.lngZpusob, r.options.lngMapa, text, err, locale);
+        output.add(lines(text));
         break;
+    }
     case Request::Kind::Table:
         status = computeTable(r, in, output, *target, err, locale);
         if (status == UsageError)

@@ -1,5 +1,7 @@
 #include "standardstreams.h"
 
+#include "windows1250.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -18,7 +20,7 @@ namespace mezni {
 namespace {
 
 #ifdef Q_OS_WIN
-// A console takes UTF-16 text; bytes written are UTF-8, decoded across writes.
+// A console takes UTF-16 text; bytes written are UTF-8 (or as set), decoded across writes.
 class ConsoleDevice final : public QIODevice
 {
 public:
@@ -27,11 +29,22 @@ public:
         open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     }
 
+    void setText(ConsoleText text)
+    {
+        m_text = text;
+        m_decoder = QStringDecoder(text == ConsoleText::Utf16LE   ? QStringConverter::Utf16LE
+                                   : text == ConsoleText::Utf16BE ? QStringConverter::Utf16BE
+                                                                  : QStringConverter::Utf8);
+    }
+
 protected:
     qint64 readData(char *, qint64) override { return -1; }
     qint64 writeData(const char *data, qint64 size) override
     {
-        const QString text = m_decoder.decode(QByteArrayView(data, size));
+        // Windows-1250 has one character a byte: nothing to carry across writes.
+        const QString text = m_text == ConsoleText::Windows1250
+                                 ? windows1250::decode(QByteArrayView(data, size))
+                                 : m_decoder.decode(QByteArrayView(data, size));
         const auto *chars = reinterpret_cast<const wchar_t *>(text.utf16());
         qsizetype done = 0;
         while (done < text.size()) {
@@ -46,6 +59,7 @@ protected:
 
 private:
     HANDLE m_console;
+    ConsoleText m_text = ConsoleText::Utf8;
     QStringDecoder m_decoder{QStringConverter::Utf8};
 };
 
@@ -113,6 +127,17 @@ bool isTerminal(const QIODevice &device)
 #else
     const auto *file = qobject_cast<const QFileDevice *>(&device);
     return file && file->isOpen() && file->handle() >= 0 && isatty(file->handle());
+#endif
+}
+
+void setConsoleText(QIODevice &device, ConsoleText text)
+{
+#ifdef Q_OS_WIN
+    if (auto *console = dynamic_cast<ConsoleDevice *>(&device))
+        console->setText(text);
+#else
+    Q_UNUSED(device);
+    Q_UNUSED(text);
 #endif
 }
 

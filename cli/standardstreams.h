@@ -21,6 +21,11 @@ StandardStreams standardStreams();
 // a program.
 bool isTerminal(const QIODevice &device);
 
+// How a Windows console is to read the bytes written to it (a table's own encoding); elsewhere a
+// terminal is given the bytes as they are.
+enum class ConsoleText { Utf8, Windows1250, Utf16LE, Utf16BE };
+void setConsoleText(QIODevice &device, ConsoleText text);
+
 // Whether the process has a standard output at all (a Windows program of the GUI subsystem
 // started from the desktop has none).
 bool hasStandardOutput();
