@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# The setup program as a surveyor's PC meets it, under Wine on the current X display: a fresh Wine
-# prefix in Czech regional settings, a silent install for the current user, the installed window
-# (a screenshot), the installed console twin on one area, on a Czech Excel table and on workbooks
-# (byte for byte the Linux program's output), then a silent uninstall that leaves nothing behind.
+# The setup program as a surveyor's PC meets it, under Wine on the current X display, in Czech
+# regional settings. First a fresh prefix with a silent install for the current user: the
+# installed window (a screenshot), the console twin found through the PATH the installer set, on
+# one area, a Czech Excel table (byte for byte the Linux program's output, and shown decoded in a
+# console) and workbooks, a table opened in the table window, then an uninstall by the README's
+# command that leaves nothing behind. Then a second prefix with a PATH of several thousand
+# characters: an install into a folder of the user's choice upgraded by a plain install and then
+# moved, an install for all users beside it (the installer's first page names the other), each
+# uninstalled by the README's command without touching the other, and the PATH as it was.
 #
 #   check-installed.sh SETUP.exe LINUX-PROGRAM OUTPUT-FOLDER
 set -euo pipefail
@@ -14,6 +19,12 @@ export WINEPREFIX="$out/wine-installed" WINEDEBUG=-all
 rm -rf "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 fail() { echo "CHYBA: $*" >&2; exit 1; }
+# A registry value as text (reg writes in the OEM code page), and whether a key is there.
+value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | iconv -f CP852 -t UTF-8 |
+    sed -n 's/^ *[^ ]*    REG_[A-Z_]*    //p'; }
+type_of() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -o 'REG_[A-Z_]*' | head -1; }
+has_key() { wine reg query "$1" >/dev/null 2>&1; }
+temp_left() { find "$(winepath -u "$(wine cmd /c 'echo %TEMP%' | tr -d '\r')")" -name '~nsu*' | head -1; }
 # The uninstaller copies itself away and returns at once: wait (a minute at most) for it to finish.
 uninstalled() {
     for _ in $(seq 60); do
@@ -37,11 +48,20 @@ grep -aq 'DisplayVersion.*REG_SZ' <<<"$entry" && grep -aq 'Publisher.*REG_SZ' <<
 echo "nainstalováno: $(find "$dir" -type f | wc -l) souborů v $(winepath -w "$dir"), zástupce, záznam:"
 grep -aE 'DisplayName|DisplayVersion|Publisher|UninstallString' <<<"$entry" | sed 's/^ */  /'
 
-# One area, in the console twin, in Czech settings.
+# The console finds the program through the user's PATH, from any folder; one area, in Czech
+# settings, with Windows line ends in a file.
+case ";$(value 'HKCU\Environment' Path);" in
+*";$(winepath -w "$dir");"*) ;;
+*) fail "instalace nepřidala složku programu do PATH uživatele" ;;
+esac
 expected=$'Výměra parcely: 2500\nHodnota mezní odchylky: 14,5\nDvojnásobek mezní odchylky: 29,0\nMezní hodnoty pro danou výměru: MIN 2\u00a0471,0, MAX 2\u00a0529,0'
-got=$(cd "$dir" && wine ./mezni-odchylka.com 2500)
-[ "$got" = "$expected" ] || fail "mezni-odchylka.com 2500 vypsal: $got"
-echo "mezni-odchylka.com 2500:"
+wine cmd /c 'cd /d C:\ && mezni-odchylka 2500 > C:\vysledek.txt' ||
+    fail "příkaz mezni-odchylka se v příkazovém řádku nenašel"
+result="$(winepath -u 'C:\vysledek.txt')"
+got=$(tr -d '\r' <"$result")
+[ "$got" = "$expected" ] || fail "mezni-odchylka 2500 vypsal: $got"
+[ "$(grep -c $'\r$' "$result")" = 4 ] || fail "výsledek v souboru nemá konce řádků Windows"
+echo "mezni-odchylka 2500 z C:\ (nalezen přes PATH), do souboru s CRLF:"
 sed 's/^/  /' <<<"$got"
 
 # A Czech Excel table: Windows-1250, semicolons, CRLF, quotes, a line break in a field, a bad row.
@@ -55,6 +75,22 @@ LC_ALL=C.UTF-8 "$linux" -s "$table" >"$out/excel-cs.linux.csv" 2>/dev/null || [ 
 cmp "$out/excel-cs.linux.csv" "$out/excel-cs.windows.csv"
 cmp "$out/excel-cs.linux.csv" "$out/excel-cs.windows-stdout.csv"
 echo "tabulka z českého Excelu: výstup pod Windows (-o i standardní výstup) je bajt po bajtu týž jako pod Linuxem ($(wc -c <"$out/excel-cs.linux.csv") B)"
+
+# The same table shown in a console (Wine's, on a terminal of its own): the text of the table as
+# Windows-1250 gives it, with the program's own headers.
+shown=$(cd "$(dirname "$table")" &&
+    script -qc "stty cols 400 rows 50; wine '$dir/mezni-odchylka.com' -s '$(basename "$table")' 2>/dev/null" /dev/null |
+    sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' | tr -d '\r')
+decoded=$(iconv -f CP1250 -t UTF-8 <"$out/excel-cs.linux.csv" | tr -d '\r')
+[ "$shown" = "$decoded" ] || fail "konzole ukázala tabulku jinak: $shown"
+echo "tabulka z českého Excelu v konzoli:"
+sed 's/^/  /' <<<"$shown"
+consoleShot="$out/konzole-windows.png"
+wine start cmd /k "cd /d $(winepath -w "$(dirname "$table")") && mezni-odchylka -s $(basename "$table")"
+sleep 8
+import -window root "$consoleShot"
+wineserver -k || true
+echo "snímek konzole: $consoleShot"
 
 # Workbooks (openpyxl's .xlsx with each row's own scale, odfpy's .ods): the same bytes as on Linux.
 workbooks="$out/workbooks"
@@ -117,29 +153,103 @@ import -window root "$tableShot"
 wineserver -k || true
 echo "tabulka přetažená na program: okno tabulky, snímek: $tableShot"
 
+# The README's command.
 wine "$dir/uninstall.exe" /S
 uninstalled "$dir"
 ! wine reg query "$classes\.csv\OpenWithProgids" /v cz.zememerici.MezniOdchylka.csv >/dev/null 2>&1 ||
     fail "po odinstalaci zůstal program v nabídce Otevřít v programu"
 [ ! -e "$dir" ] || fail "po odinstalaci zůstalo: $(find "$dir" | head -5)"
 [ ! -e "$shortcut" ] || fail "po odinstalaci zůstal zástupce"
-! wine reg query "$key" >/dev/null 2>&1 || fail "po odinstalaci zůstal záznam v seznamu programů"
-echo "odinstalováno: složka, zástupce i záznam jsou pryč"
+! has_key "$key" || fail "po odinstalaci zůstal záznam v seznamu programů"
+[ -z "$(value 'HKCU\Environment' Path)" ] || fail "po odinstalaci zůstala PATH: $(value 'HKCU\Environment' Path)"
+[ -z "$(temp_left)" ] || fail "po odinstalaci zůstalo v TEMP: $(temp_left)"
+echo "odinstalováno: složka, zástupce, záznam i položka v PATH jsou pryč, v TEMP nic"
 
-# For all users, as an IT department installs it (Wine's user counts as an administrator).
-export WINEPREFIX="$out/wine-installed-all"
+# A second prefix, with a user's PATH longer than the installer's own strings could hold, of
+# expandable entries; PATH as Windows keeps it for the system, too.
+export WINEPREFIX="$out/wine-installed-two"
 rm -rf "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
-wine "$setup" /S /AllUsers
+environment='HKCU\Environment'
+system='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment'
+long=""
+for i in $(seq 0 140); do long+="%ProgramFiles%\\Nástroj $i\\bin;"; done
+long=${long%;}
+wine reg add "$environment" /v Path /t REG_EXPAND_SZ /d "$long" /f >/dev/null
+systemPath=$(value "$system" PATH)
+systemType=$(type_of "$system" PATH)
+appdata=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")
+roaming=$(winepath -u "$(wine cmd /c 'echo %APPDATA%' | tr -d '\r')")
 programs=$(winepath -u "$(wine cmd /c 'echo %ProgramFiles%' | tr -d '\r')")
 common=$(winepath -u "$(wine cmd /c 'echo %ProgramData%' | tr -d '\r')")
-dir="$programs/mezni-odchylka"
-shortcut="$common/Microsoft/Windows/Start Menu/Programs/Výpočet mezní odchylky.lnk"
-key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\cz.zememerici.MezniOdchylka'
-[ -f "$dir/mezni-odchylka.com" ] && [ -f "$shortcut" ] && wine reg query "$key" >/dev/null 2>&1 ||
-    fail "instalace pro všechny uživatele neprošla"
-wine "$dir/uninstall.exe" /S /AllUsers
-uninstalled "$dir"
-[ ! -e "$dir" ] && [ ! -e "$shortcut" ] && ! wine reg query "$key" >/dev/null 2>&1 ||
+userKey='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\cz.zememerici.MezniOdchylka'
+allKey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\cz.zememerici.MezniOdchylka'
+userShortcut="$roaming/Microsoft/Windows/Start Menu/Programs/Výpočet mezní odchylky.lnk"
+allShortcut="$common/Microsoft/Windows/Start Menu/Programs/Výpočet mezní odchylky (pro všechny uživatele).lnk"
+
+# A folder of the user's choice, then a plain install: an upgrade there, not a second copy. /D
+# takes the rest of the command line unquoted, as cmd passes it.
+cp "$setup" "$WINEPREFIX/drive_c/setup.exe"
+install_into() { wine cmd /c "C:\setup.exe /S /D=$1" && wineserver -w; }
+chosen='C:\Nástroje\Mezní odchylka'
+install_into "$chosen"
+wine "$setup" /S
+[ -f "$(winepath -u "$chosen")/mezni-odchylka.exe" ] || fail "aktualizace nezůstala ve zvolené složce"
+[ ! -e "$appdata/Programs/mezni-odchylka" ] || fail "aktualizace vytvořila druhou kopii ve výchozí složce"
+[ "$(value "$userKey" InstallLocation)" = "$chosen" ] || fail "záznam ukazuje jinam: $(value "$userKey" InstallLocation)"
+[ "$(value "$environment" Path)" = "$long;$chosen" ] && [ "$(type_of "$environment" Path)" = REG_EXPAND_SZ ] ||
+    fail "PATH po instalaci: $(type_of "$environment" Path) …$(value "$environment" Path | tail -c 120)"
+echo "instalace do $chosen a pak prostá instalace: aktualizováno tamtéž, PATH (${#long} znaků, REG_EXPAND_SZ) jen doplněna"
+# Another folder chosen: the install moves, nothing left in the old one.
+moved='C:\Jinam\mezni-odchylka'
+install_into "$moved"
+[ ! -e "$(winepath -u "$chosen")" ] || fail "po přesunu zůstalo: $(find "$(winepath -u "$chosen")" | head -3)"
+[ "$(value "$userKey" InstallLocation)" = "$moved" ] && [ "$(value "$environment" Path)" = "$long;$moved" ] ||
+    fail "po přesunu: $(value "$userKey" InstallLocation), …$(value "$environment" Path | tail -c 80)"
+echo "instalace do jiné složky: přesunuto do $moved, stará složka i její položka v PATH pryč"
+
+# For all users beside it, as an IT department installs it (Wine's user counts as an
+# administrator): two entries and two shortcuts that tell which is which.
+wine "$setup" /S /AllUsers
+allDir="$programs/mezni-odchylka"
+[ -f "$allDir/mezni-odchylka.com" ] && [ -f "$allShortcut" ] && [ -f "$userShortcut" ] ||
+    fail "instalace pro všechny uživatele vedle instalace uživatele neprošla"
+[ "$(value "$allKey" DisplayName)" = "Výpočet mezní odchylky (pro všechny uživatele)" ] &&
+    [ "$(value "$userKey" DisplayName)" = "Výpočet mezní odchylky" ] ||
+    fail "záznamy v seznamu programů: $(value "$userKey" DisplayName) / $(value "$allKey" DisplayName)"
+[ -n "$(value "$allKey" HelpLink)" ] && [ -n "$(value "$allKey" Contact)" ] || fail "záznam bez odkazu nebo kontaktu"
+case ";$(value "$system" PATH);" in
+*";$(winepath -w "$allDir");"*) ;;
+*) fail "instalace pro všechny nepřidala složku do systémové PATH" ;;
+esac
+echo "vedle sebe: „$(value "$userKey" DisplayName)“ v $(value "$userKey" InstallLocation) a „$(value "$allKey" DisplayName)“ v $(value "$allKey" InstallLocation)"
+
+# The installer's first page names both installs (a screenshot).
+pageShot="$out/instalace-windows.png"
+wine "$setup" &
+sleep 10
+import -window root "$pageShot"
+wineserver -k || true
+wait || true
+echo "první stránka instalace: $pageShot"
+
+# The README's command for the install for all users, without /AllUsers: that install goes,
+# the user's own stays whole.
+wine "$(winepath -w "$allDir")\uninstall.exe" /S
+uninstalled "$allDir"
+[ ! -e "$allDir" ] && [ ! -e "$allShortcut" ] && ! has_key "$allKey" ||
     fail "odinstalace pro všechny uživatele nechala něco po sobě"
-echo "pro všechny uživatele (/AllUsers): nainstalováno do $(winepath -w "$dir") a zase odinstalováno"
+[ "$(value "$system" PATH)" = "$systemPath" ] && [ "$(type_of "$system" PATH)" = "$systemType" ] ||
+    fail "systémová PATH po odinstalaci: $(value "$system" PATH)"
+[ -f "$(winepath -u "$moved")/mezni-odchylka.com" ] && [ -f "$userShortcut" ] && has_key "$userKey" &&
+    [ "$(value "$environment" Path)" = "$long;$moved" ] ||
+    fail "odinstalace pro všechny uživatele poškodila instalaci uživatele"
+echo "odinstalováno pro všechny uživatele (uninstall.exe /S): pryč, systémová PATH jako předtím; instalace uživatele celá"
+wine "$(winepath -u "$moved")/uninstall.exe" /S
+uninstalled "$(winepath -u "$moved")"
+[ ! -e "$(winepath -u "$moved")" ] && [ ! -e "$userShortcut" ] && ! has_key "$userKey" ||
+    fail "odinstalace uživatele nechala něco po sobě"
+[ "$(value "$environment" Path)" = "$long" ] && [ "$(type_of "$environment" Path)" = REG_EXPAND_SZ ] ||
+    fail "PATH po odinstalaci není, jaká byla: …$(value "$environment" Path | tail -c 120)"
+[ -z "$(temp_left)" ] || fail "po odinstalaci zůstalo v TEMP: $(temp_left)"
+echo "odinstalováno i pro uživatele: PATH přesně jako před instalací (${#long} znaků, %ProgramFiles% nerozvinuté), v TEMP nic"

@@ -13,6 +13,11 @@ find_file(MO_QTBASE_CS qtbase_cs.qm PATHS /usr/share/qt6/translations NO_DEFAULT
           NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 install(FILES ${MO_QTBASE_CS} DESTINATION translations)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+# What the folder holds and how to run the console program from it, for Notepad: CRLF, and the
+# byte-order mark the source file starts with.
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/windows/README.txt.in ${CMAKE_CURRENT_BINARY_DIR}/README.txt
+               @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
 install(DIRECTORY ${qt}/licenses/ DESTINATION licenses/Qt)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/windows/LICENSES.txt DESTINATION licenses)
 install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION licenses
@@ -23,6 +28,14 @@ install(FILES /usr/share/doc/mingw-w64-common/copyright DESTINATION licenses
 install(FILES ${qt}/share/minizip/copyright DESTINATION licenses RENAME minizip-copyright.txt)
 install(FILES /usr/share/doc/libz-mingw-w64-dev/copyright DESTINATION licenses
         RENAME zlib-copyright.txt)
+
+# The installer's and the uninstaller's hand on PATH: installed by the installer only, with no
+# runtime to find (static).
+add_executable(mezni-odchylka-path WIN32 windows/pathentry.cpp)
+target_link_options(mezni-odchylka-path PRIVATE -municode -static)
+target_link_libraries(mezni-odchylka-path PRIVATE shell32)
+set_target_properties(mezni-odchylka-path PROPERTIES AUTOMOC OFF)
+mo_warnings(mezni-odchylka-path)
 
 # The installer's script, with the version and the names filled in; scripts/windows runs makensis
 # over it with the lists of files to install and remove.
