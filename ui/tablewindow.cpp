@@ -436,8 +436,27 @@ void TableWindow::arrived(quint64 id, std::shared_ptr<const TableRows> rows)
         return;
     const bool first = m_model.rowCount() == 0;
     m_model.append(std::move(rows));
-    if (first)
+    if (first) {
         grdTabulka->resizeColumnsToContents();
+        fitReasons();
+    }
+}
+
+// The last column (the reasons) fills the width left, or is as wide as its longest reason with a
+// scroll bar: a reason is never cut short.
+void TableWindow::fitReasons()
+{
+    QHeaderView *header = grdTabulka->horizontalHeader();
+    const int last = m_model.columnCount() - 1;
+    if (last < 0)
+        return;
+    int others = 0;
+    for (int i = 0; i < last; ++i)
+        others += header->sectionSize(i);
+    header->setStretchLastSection(false);
+    grdTabulka->resizeColumnToContents(last);
+    header->setStretchLastSection(header->sectionSize(last) <=
+                                  grdTabulka->viewport()->width() - others);
 }
 
 void TableWindow::progressed(quint64 id, qint64 done, qint64 total)
@@ -455,6 +474,7 @@ void TableWindow::finished(quint64 id, const TableResult &result)
         return;
     m_busy = false;
     m_result = result;
+    fitReasons();
     prgCteni->hide();
     cmdZastavit->hide();
     if (!m_started)

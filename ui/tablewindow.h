@@ -70,6 +70,7 @@ private:
     void stopThread();
     void started(quint64 id, const TableResult &plan);
     void arrived(quint64 id, std::shared_ptr<const TableRows> rows);
+    void fitReasons();
     void progressed(quint64 id, qint64 done, qint64 total);
     void finished(quint64 id, const TableResult &result);
     void saved(quint64 id, const QString &error);
