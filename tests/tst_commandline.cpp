@@ -64,6 +64,12 @@ Run run(const QStringList &arguments, const QByteArray &input = {}, const QLocal
     err.open(QIODevice::WriteOnly);
     const int status =
         runCommandLine(QStringList{u"mezni-odchylka"_s} + arguments, in, out, err, locale);
+#ifdef Q_OS_WIN
+    // Text for people gets Windows line ends in a file (a buffer is no console); tables keep
+    // their own bytes.
+    if (!arguments.contains(u"-s"_s))
+        outBytes.replace("\r\n", "\n");
+#endif
     return {status, outBytes, QString::fromUtf8(errBytes)};
 }
 
