@@ -25,6 +25,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
@@ -36,6 +39,52 @@ namespace mezni {
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The choices above the grid: as high as they are, and scrolled sideways where the window is
+// narrower than they are (a small screen, large scaling), rather than widening it past the screen
+// or squeezing a list's text.
+class ChoicesArea final : public QScrollArea
+{
+public:
+    explicit ChoicesArea(QWidget *choices)
+    {
+        setWidget(choices);
+        setFrameShape(QFrame::NoFrame);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        choices->installEventFilter(this);
+    }
+    QSize sizeHint() const override
+    {
+        const QSize content = widget()->sizeHint();
+        const bool narrow = content.width() > width();
+        return {content.width(),
+                content.height() + (narrow ? horizontalScrollBar()->sizeHint().height() : 0)};
+    }
+    QSize minimumSizeHint() const override { return {0, sizeHint().height()}; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == widget() && event->type() == QEvent::LayoutRequest)
+            fit();
+        return QScrollArea::eventFilter(watched, event);
+    }
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QScrollArea::resizeEvent(event);
+        fit();
+    }
+
+private:
+    void fit()
+    {
+        const QSize content = widget()->sizeHint();
+        widget()->resize(std::max(viewport()->width(), content.width()), content.height());
+        if (sizeHint().height() != height())
+            updateGeometry();
+    }
+};
 
 // How a usage error names what to change: by the window's controls.
 tabletexts::ChoiceNames controlNames()
@@ -353,9 +402,15 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
     bottom->addWidget(cmdDalsi);
     bottom->addWidget(cmdUlozit);
 
+    auto *top = new QWidget;
+    auto *topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->addLayout(choices);
+    topLayout->addLayout(columns);
+    auto *scroll = new ChoicesArea(top);
+
     auto *all = new QVBoxLayout(this);
-    all->addLayout(choices);
-    all->addLayout(columns);
+    all->addWidget(scroll);
     all->addWidget(lblZprava);
     all->addWidget(grdTabulka, 1);
     all->addLayout(bottom);
@@ -369,7 +424,10 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
         setTabOrder(order[i - 1], order[i]);
     for (QRadioButton *b : optMapa)
         b->installEventFilter(this);
-    resize(1000, 640);
+    // As large as the table wants, within the screen.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    resize(screen ? QSize(1000, 640).boundedTo(screen->availableGeometry().size() * 9 / 10)
+                  : QSize(1000, 640));
 }
 
 TableOptions TableWindow::options() const
