@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -67,7 +68,10 @@ Run run(const QStringList &arguments, const QByteArray &input = {}, const QLocal
 #ifdef Q_OS_WIN
     // Text for people gets Windows line ends in a file (a buffer is no console); tables keep
     // their own bytes.
-    if (!arguments.contains(u"-s"_s))
+    const bool table = std::any_of(arguments.begin(), arguments.end(), [](const QString &a) {
+        return a.startsWith(u"-s"_s) || a.startsWith(u"--soubor"_s);
+    });
+    if (!table)
         outBytes.replace("\r\n", "\n");
 #endif
     return {status, outBytes, QString::fromUtf8(errBytes)};
