@@ -143,6 +143,25 @@ const QString &named(QStringView name)
     return slot;
 }
 
+// Writes a start element as the reader has it, its attributes changed as given (if given).
+void copyStart(QXmlStreamReader &r, QXmlStreamWriter &w,
+               const QHash<QString, QString> *changed = nullptr)
+{
+    w.writeStartElement(named(r.qualifiedName()));
+    for (const QXmlStreamNamespaceDeclaration &n : r.namespaceDeclarations()) {
+        if (n.prefix().isEmpty())
+            w.writeDefaultNamespace(n.namespaceUri().toString());
+        else
+            w.writeNamespace(n.namespaceUri().toString(), n.prefix().toString());
+    }
+    for (const QXmlStreamAttribute &a : r.attributes()) {
+        const QString &name = named(a.qualifiedName());
+        const auto it =
+            changed ? changed->constFind(name) : QHash<QString, QString>::const_iterator();
+        w.writeAttribute(name, changed && it != changed->cend() ? *it : a.value().toString());
+    }
+}
+
 // Copies the reader's current token to the writer with its names as they are written (prefixes
 // and namespace declarations kept, never made up).
 void copyToken(QXmlStreamReader &r, QXmlStreamWriter &w)
@@ -157,15 +176,7 @@ void copyToken(QXmlStreamReader &r, QXmlStreamWriter &w)
                                                                : r.documentVersion().toString());
         break;
     case QXmlStreamReader::StartElement:
-        w.writeStartElement(named(r.qualifiedName()));
-        for (const QXmlStreamNamespaceDeclaration &n : r.namespaceDeclarations()) {
-            if (n.prefix().isEmpty())
-                w.writeDefaultNamespace(n.namespaceUri().toString());
-            else
-                w.writeNamespace(n.namespaceUri().toString(), n.prefix().toString());
-        }
-        for (const QXmlStreamAttribute &a : r.attributes())
-            w.writeAttribute(named(a.qualifiedName()), a.value().toString());
+        copyStart(r, w);
         break;
     case QXmlStreamReader::EndElement:
         w.writeEndElement();
@@ -188,22 +199,6 @@ void copyToken(QXmlStreamReader &r, QXmlStreamWriter &w)
         break;
     default:
         break;
-    }
-}
-
-// Writes a start element as the reader has it, its attributes changed as given.
-void copyStart(QXmlStreamReader &r, QXmlStreamWriter &w, const QHash<QString, QString> &changed)
-{
-    w.writeStartElement(named(r.qualifiedName()));
-    for (const QXmlStreamNamespaceDeclaration &n : r.namespaceDeclarations()) {
-        if (n.prefix().isEmpty())
-            w.writeDefaultNamespace(n.namespaceUri().toString());
-        else
-            w.writeNamespace(n.namespaceUri().toString(), n.prefix().toString());
-    }
-    for (const QXmlStreamAttribute &a : r.attributes()) {
-        const QString name = a.qualifiedName().toString();
-        w.writeAttribute(name, changed.value(name, a.value().toString()));
     }
 }
 
@@ -658,7 +653,7 @@ bool WorkbookSource::Impl::readXlsxRow(EntryXml &entry, SheetRow &row, QXmlStrea
             changed.insert(u"spans"_s, spans.split(u':').constFirst().toString() + u':' +
                                            QString::number(last));
         }
-        copyStart(x, *writer, changed);
+        copyStart(x, *writer, &changed);
         m_rowNumber = row.number;
         m_prefix = x.prefix().isEmpty() ? QString() : x.prefix().toString() + u':';
     }
@@ -767,7 +762,7 @@ bool WorkbookSource::Impl::readOdsRow(EntryXml &entry, SheetRow &row, QXmlStream
         std::max<qint64>(1, x.attributes().value(tableNs, u"number-rows-repeated"_s).toLongLong());
     if (writer) {
         ensureOdsColumns(*writer);
-        copyStart(x, *writer, {});
+        copyStart(x, *writer);
         m_rowNumber = row.number;
         m_nextColumn = 0;
         m_pending.clear();
@@ -969,8 +964,9 @@ bool WorkbookSource::Impl::writeChanged(QXmlStreamReader &x, QXmlStreamWriter &w
         const int lastColumn = std::max(columnOf(last), m_used + m_resultColumns - 1);
         QString row = last;
         row.remove(0, std::max<qsizetype>(0, columnName(std::max(columnOf(last), 0)).size()));
-        copyStart(x, w,
-                  QHash<QString, QString>{{u"ref"_s, first + u':' + columnName(lastColumn) + row}});
+        const QHash<QString, QString> changed{
+            {u"ref"_s, first + u':' + columnName(lastColumn) + row}};
+        copyStart(x, w, &changed);
         return true;
     }
     if (m_odsPrefixes.isEmpty())
@@ -1101,10 +1097,9 @@ QByteArray WorkbookSource::Impl::newStyles()
         const QString prefix = x.prefix().isEmpty() ? QString() : x.prefix().toString() + u':';
         if (t == QXmlStreamReader::StartElement && x.name() == u"numFmts") {
             formats = true;
-            copyStart(
-                x, w,
-                QHash<QString, QString>{
-                    {u"count"_s, QString::number(x.attributes().value(u"count"_s).toInt() + 1)}});
+            const QHash<QString, QString> count{
+                {u"count"_s, QString::number(x.attributes().value(u"count"_s).toInt() + 1)}};
+            copyStart(x, w, &count);
             continue;
         }
         if (t == QXmlStreamReader::StartElement && x.name() == u"fonts" && !formats) {
@@ -1117,8 +1112,8 @@ QByteArray WorkbookSource::Impl::newStyles()
             w.writeEndElement();
         }
         if (t == QXmlStreamReader::StartElement && x.name() == u"cellXfs") {
-            copyStart(x, w,
-                      QHash<QString, QString>{{u"count"_s, QString::number(m_styleCount + 1)}});
+            const QHash<QString, QString> count{{u"count"_s, QString::number(m_styleCount + 1)}};
+            copyStart(x, w, &count);
             continue;
         }
         if (t == QXmlStreamReader::EndElement && x.name() == u"numFmts") {
