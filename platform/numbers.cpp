@@ -250,7 +250,8 @@ std::optional<NumberFormat::TwoReadings> NumberFormat::readsTwoWays(QStringView 
     const bool negative = i == 1 && t[0] != u'+';
     const qsizetype first = i;
     qint64 lead = 0;
-    while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
+    // Four digits are already too many: no more are added up.
+    while (i < t.size() && t[i] >= u'0' && t[i] <= u'9' && i - first < 4)
         lead = lead * 10 + (t[i++].unicode() - u'0');
     const qsizetype digits = i - first;
     if (digits < 1 || digits > 3 || t[first] == u'0' || t.size() != i + 4 || t[i] != u'.')
