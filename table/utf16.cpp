@@ -4,7 +4,9 @@ namespace mezni {
 
 namespace {
 
-// An odd last byte, carried after a byte no UTF-8 has.
+// An odd last byte, carried after a byte no UTF-8 has, in two continuation bytes: none of the
+// three is a byte the table's reader acts on (a line end, a quote, a delimiter), so that the
+// reader passes all three through together.
 constexpr unsigned char oddByte = 0xFE;
 
 void appendUtf8(std::string &out, char32_t c)
@@ -90,8 +92,10 @@ bool Utf16Input::fill()
     }
     m_raw.remove(0, i);
     if (m_ended && !m_raw.isEmpty()) {
+        const auto odd = static_cast<unsigned char>(m_raw[0]);
         m_out += char(oddByte);
-        m_out += m_raw[0];
+        m_out += char(0x80 | odd >> 6);
+        m_out += char(0x80 | (odd & 0x3F));
         m_raw.clear();
     }
     return !chunk.isEmpty() || m_at < m_out.size();
@@ -128,15 +132,15 @@ bool Utf16Output::write(std::string_view bytes, bool through)
         const std::size_t length = c < 0x80       ? 1
                                    : c < 0xE0     ? 2
                                    : c < 0xF0     ? 3
-                                   : c == oddByte ? 2
+                                   : c == oddByte ? 3
                                                   : 4;
         if (i + length > text.size()) {
             m_pending = text.substr(i);
             break;
         }
         if (c == oddByte) {
-            out += text[i + 1];
-            i += 2;
+            out += char((text[i + 1] & 0x03) << 6 | (text[i + 2] & 0x3F));
+            i += 3;
             continue;
         }
         char32_t cp = 0;

@@ -342,6 +342,14 @@ void TestCommandLine::noFigureFromAGuess_data()
                      "Chyba\r\n1\t2500\t14,5\t29,0\t2471,0\t2529,0\t\r\n"_s,
                      bom)
             << 0 << u"s chybou: 0"_s;
+    // A byte that is a line end in one-byte text must not end a row when it is half a unit.
+    QTest::newRow("Unicode text cut after an odd byte: kept, its row an error")
+        << table << czech << utf16(u"P\tVýměra\r\n1\t2500"_s, true) + '\r'
+        << utf16(u"P\tVýměra\tMezní odchylka\tDvojnásobek mezní odchylky\tMIN\tMAX\tChyba\r\n"
+                 "1\t2500"_s,
+                 true) +
+               '\r' + utf16(u"\t\t\t\t\tVýměra musí být číslo"_s, false)
+        << 1 << u"(řádek 2)"_s;
     QTest::newRow("the cadastre's exchange format")
         << table << czech << "&HVERZE;\"5.0\"\r\n&BBUD;KOD N\r\n&DBUD;1234\r\n"_ba << QByteArray()
         << 2 << u"výměnném formátu katastru (VFK), ne tabulka parcel"_s;
