@@ -95,17 +95,36 @@ public:
     qint64 read() const { return m_read; }
     qint64 total() const { return m_total; }
 
-    // The next token, reading on where the data so far ends.
+    // The next token, reading on where the data so far ends; a part that ends inside its
+    // document is an error, so that every loop over it ends.
     QXmlStreamReader::TokenType next()
     {
         for (;;) {
             const QXmlStreamReader::TokenType t = m_xml.readNext();
-            if (m_xml.error() != QXmlStreamReader::PrematureEndOfDocumentError || !feed())
+            if (m_xml.error() != QXmlStreamReader::PrematureEndOfDocumentError)
                 return t;
+            if (!feed()) {
+                m_xml.raiseError(QStringLiteral("the part ends inside its document"));
+                return QXmlStreamReader::Invalid;
+            }
         }
     }
-    // Text of the current element and all inside it, the reader at its end.
-    QString text() { return m_xml.readElementText(QXmlStreamReader::IncludeChildElements); }
+    // Text of the current element and all inside it, the reader at its end. Not the reader's own
+    // readElementText(), which stops where a piece of the data ends, mid-text.
+    QString text()
+    {
+        QString result;
+        int depth = 1;
+        for (auto t = next(); !m_xml.atEnd() && !m_xml.hasError(); t = next()) {
+            if (t == QXmlStreamReader::Characters || t == QXmlStreamReader::EntityReference)
+                result += m_xml.text();
+            else if (t == QXmlStreamReader::StartElement)
+                ++depth;
+            else if (t == QXmlStreamReader::EndElement && --depth == 0)
+                break;
+        }
+        return result;
+    }
 
 private:
     bool feed()

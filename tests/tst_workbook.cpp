@@ -102,6 +102,8 @@ void TestWorkbook::keptWhole_data()
         << xlsx;
     QTest::newRow("by hand: shared and inline strings, formulas, cells out of order")
         << u"handmade.xlsx"_s << QStringList() << u"Hlavní"_s << xlsx;
+    QTest::newRow("by hand: an area's shared string across the reader's pieces")
+        << u"boundary.xlsx"_s << QStringList() << u"Hlavní"_s << xlsx;
     QTest::newRow("openpyxl: more than the look-ahead, its dimension trusted")
         << u"large.xlsx"_s << QStringList() << u"Velký"_s << xlsx;
     QTest::newRow("odfpy: repeated rows and cells")

@@ -124,19 +124,35 @@ def make_handmade(folder):
                  '"http://schemas.openxmlformats.org/package/2006/relationships">'
                  f'<Relationship Id="rId1" Type="{rels_type}/officeDocument" '
                  'Target="xl/workbook.xml"/></Relationships>')
-    with zipfile.ZipFile(folder / "handmade.xlsx", "w", zipfile.ZIP_DEFLATED) as z:
-        z.writestr("[Content_Types].xml", content_types)
-        z.writestr("_rels/.rels", root_rels)
-        z.writestr("xl/workbook.xml", workbook)
-        z.writestr("xl/_rels/workbook.xml.rels", workbook_rels)
-        z.writestr("xl/worksheets/sheet1.xml", sheet1)
-        z.writestr("xl/worksheets/sheet2.xml", sheet2)
-        z.writestr("xl/sharedStrings.xml",
-                   f'<?xml version="1.0" encoding="UTF-8"?><sst {ns}>{sst}</sst>')
-        z.writestr("xl/styles.xml", styles)
+    def write(name, sheet, shared):
+        with zipfile.ZipFile(folder / name, "w", zipfile.ZIP_DEFLATED) as z:
+            z.writestr("[Content_Types].xml", content_types)
+            z.writestr("_rels/.rels", root_rels)
+            z.writestr("xl/workbook.xml", workbook)
+            z.writestr("xl/_rels/workbook.xml.rels", workbook_rels)
+            z.writestr("xl/worksheets/sheet1.xml", sheet)
+            z.writestr("xl/worksheets/sheet2.xml", sheet2)
+            z.writestr("xl/sharedStrings.xml", shared)
+            z.writestr("xl/styles.xml", styles)
+
+    write("handmade.xlsx", sheet1, f'<?xml version="1.0" encoding="UTF-8"?><sst {ns}>{sst}</sst>')
     write_csv(folder / "handmade.csv", [["Parcela", "Výměra", "Pozn"], ["1", "2500", "rich kurzíva"],
                                         ["2", "1250", "tučně"], [], ["3", "", ""],
                                         ["4", "#DIV/0!", ""], ["5", "845,5", ""]])
+
+    # An area as text whose shared string stands across the reader's 256 KiB pieces of the part.
+    head = f'<?xml version="1.0" encoding="UTF-8"?><sst {ns}><si><t>Parcela</t></si>' \
+           '<si><t>Výměra</t></si><si><t>'
+    middle = '</t></si><si><t>'
+    pad = (1 << 18) - 2 - len((head + middle).encode())
+    shared = head + "x" * pad + middle + "2500</t></si></sst>"
+    assert shared.encode().index(b"2500") == (1 << 18) - 2
+    sheet = (f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?><worksheet {ns}><sheetData>'
+             '<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c></row>'
+             '<row r="2"><c r="A2"><v>1</v></c><c r="B2" t="s"><v>3</v></c></row>'
+             '</sheetData></worksheet>')
+    write("boundary.xlsx", sheet, shared)
+    write_csv(folder / "boundary.csv", [["Parcela", "Výměra"], ["1", "2500"]])
 
 
 def make_odfpy(folder):
