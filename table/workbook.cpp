@@ -28,6 +28,8 @@ constexpr qint64 partLimit = qint64(512) << 20;
 constexpr std::size_t lookaheadText = 1 << 20;
 // Excel's last column (XFD); LibreOffice's is far below.
 constexpr int columnLimit = 16384;
+// Excel's last row, and that of LibreOffice's sheets; only blank rows may stand for rows past it.
+constexpr qint64 rowLimit = qint64(1) << 20;
 
 const QString mainNs = u"http://schemas.openxmlformats.org/spreadsheetml/2006/main"_s;
 const QString relationshipsNs =
@@ -619,8 +621,13 @@ template<typename Row> bool WorkbookSource::Impl::walk(Row &&row, QXmlStreamWrit
                 const bool ok = m_flavour == Flavour::Xlsx
                                     ? readXlsxRow(entry, current, writer, number)
                                     : readOdsRow(entry, current, writer, number);
-                if (!ok)
+                if (!ok || current.number > rowLimit)
                     return false;
+                if (current.repeated > rowLimit - current.number + 1) {
+                    if (!current.blank)
+                        return false;
+                    current.repeated = rowLimit - current.number + 1;
+                }
                 number = current.number + current.repeated - 1;
                 if (!row(current))
                     return false;
@@ -764,7 +771,10 @@ QString WorkbookSource::Impl::cellText(EntryXml &entry, const QString &type, int
     if (style >= 0 && std::size_t(style) < m_dateStyle.size() && m_dateStyle[std::size_t(style)]) {
         // A date is a day count in Excel's calendar: shown as the date it is.
         kind = CellKind::Date;
+        // A count past any calendar stays the number it is written as.
         const double days = value.trimmed().toDouble();
+        if (!(std::abs(days) < 1e8))
+            return value.trimmed();
         const QDate date = QDate(1899, 12, 30).addDays(qint64(std::floor(days)));
         return date.isValid() ? date.toString(Qt::ISODate) : value.trimmed();
     }
