@@ -231,7 +231,11 @@ Ways ways(const std::string &field, TableEncoding encoding)
 {
     const QString text =
         encoding == TableEncoding::Utf8
-            ? QString::fromUtf8(field.data(), qsizetype(field.size()))
+            // A mark at a field's start is a character there, not one to skip; a sequence cut
+            // at its end is a bad character, not one to wait for.
+            ? QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                         QStringConverter::Flag::Stateless)
+                  .decode(QByteArrayView(field.data(), qsizetype(field.size())))
             : windows1250::decode(QByteArrayView(field.data(), qsizetype(field.size())));
     const std::u32string u = text.toStdU32String();
     Ways r;
