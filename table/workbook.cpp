@@ -112,23 +112,31 @@ public:
         }
     }
     // Text of the current element and all inside it, the reader at its end. Not the reader's own
-    // readElementText(), which stops where a piece of the data ends, mid-text.
+    // readElementText() or skipCurrentElement(), which stop where a piece of the data ends.
     QString text()
     {
         QString result;
+        toEnd(&result);
+        return result;
+    }
+    // The reader past the current element, all inside it read.
+    void skip() { toEnd(nullptr); }
+
+private:
+    void toEnd(QString *text)
+    {
         int depth = 1;
         for (auto t = next(); !m_xml.atEnd() && !m_xml.hasError(); t = next()) {
-            if (t == QXmlStreamReader::Characters || t == QXmlStreamReader::EntityReference)
-                result += m_xml.text();
+            if (text &&
+                (t == QXmlStreamReader::Characters || t == QXmlStreamReader::EntityReference))
+                *text += m_xml.text();
             else if (t == QXmlStreamReader::StartElement)
                 ++depth;
             else if (t == QXmlStreamReader::EndElement && --depth == 0)
                 break;
         }
-        return result;
     }
 
-private:
     bool feed()
     {
         if (!m_open || m_ended)
@@ -500,17 +508,7 @@ QString WorkbookSource::Impl::openOds()
         if (t == QXmlStreamReader::StartElement && x.xml().name() == u"table" &&
             x.xml().namespaceUri() == tableNs) {
             m_sheetNames += x.xml().attributes().value(tableNs, u"name"_s).toString();
-            x.xml().skipCurrentElement();
-            // skipCurrentElement() reads on as far as its data goes: a table cut off at the end
-            // of a piece is skipped as far as the next piece.
-            while (x.xml().error() == QXmlStreamReader::PrematureEndOfDocumentError) {
-                // The reader is left where the data ended; the rest of the table follows.
-                int depth = 1;
-                for (auto u = x.next(); depth > 0 && !x.xml().atEnd(); u = x.next())
-                    depth += u == QXmlStreamReader::StartElement ? 1
-                             : u == QXmlStreamReader::EndElement ? -1
-                                                                 : 0;
-            }
+            x.skip();
         }
     }
     if (x.xml().hasError() || m_sheetNames.isEmpty())
