@@ -73,16 +73,10 @@ std::optional<char> detectDelimiter(std::string_view bytes)
 // What the first bytes say a file is where it is no text table.
 std::optional<NotText> notTextKind(std::string_view head)
 {
-    if (startsWith(head, "PK\x03\x04") || startsWith(head, "PK\x05\x06")) {
-        // The first entry of an OpenDocument file is its uncompressed mimetype; an Office Open
-        // XML file names its parts in the local headers.
-        const std::string_view start = head.substr(0, 4096);
-        if (start.find("application/vnd.oasis.opendocument.spreadsheet") != start.npos)
-            return NotText::Ods;
-        if (start.find("[Content_Types].xml") != start.npos || start.find("xl/") != start.npos)
-            return NotText::Xlsx;
+    // A workbook is read as one before a text source sees it (openTableSource, isWorkbook): a zip
+    // here is some other archive.
+    if (startsWith(head, "PK\x03\x04") || startsWith(head, "PK\x05\x06"))
         return NotText::Zip;
-    }
     // An old Excel workbook, or a new one locked with a password (its encrypted package in the
     // same compound file).
     if (startsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
@@ -92,21 +86,18 @@ std::optional<NotText> notTextKind(std::string_view head)
     }
     if (startsWith(head, "&H"))
         return NotText::Vfk;
-    // Text has no NUL bytes; UTF-16 has them at every other byte where it writes ASCII.
+    // Text has no NUL bytes (UTF-16, which has them, is read as UTF-16 before a text source sees
+    // it: processTable, utf16Of).
     const std::string_view sample = head.substr(0, 1 << 16);
-    std::size_t nuls[2] = {0, 0}, controls = 0;
-    for (std::size_t i = 0; i < sample.size(); ++i) {
-        const auto c = static_cast<unsigned char>(sample[i]);
+    std::size_t nuls = 0, controls = 0;
+    for (const char ch : sample) {
+        const auto c = static_cast<unsigned char>(ch);
         if (c == 0)
-            ++nuls[i % 2];
+            ++nuls;
         else if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1A)
             ++controls;
     }
-    const std::size_t pairs = sample.size() / 2;
-    if (pairs > 0 && (nuls[0] + nuls[1]) > 0 && std::max(nuls[0], nuls[1]) * 10 >= pairs * 3 &&
-        std::min(nuls[0], nuls[1]) * 20 < pairs)
-        return NotText::Utf16;
-    if (nuls[0] + nuls[1] > 0 || (controls >= 8 && controls * 10 > sample.size()))
+    if (nuls > 0 || (controls >= 8 && controls * 10 > sample.size()))
         return NotText::Binary;
     return std::nullopt;
 }
@@ -436,8 +427,6 @@ QString CsvSource::open(std::size_t keepRecords)
     while (qint64(m_buffer.size()) < lookahead && !m_eof)
         m_eof = !readChunk();
     std::string_view head = m_buffer;
-    if (startsWith(head, "\xFF\xFE") || startsWith(head, "\xFE\xFF"))
-        return tabletexts::utf16();
     if (startsWith(head, utf8Bom)) {
         m_format.bom = utf8Bom;
         head.remove_prefix(utf8Bom.size());

@@ -123,7 +123,7 @@ struct Head
 bool isDelimiter(char c);
 
 // Files that are no text table, recognised by their first bytes.
-enum class NotText { Xlsx, Ods, Zip, Xls, Protected, Utf16, Vfk, Binary };
+enum class NotText { Zip, Xls, Protected, Vfk, Binary };
 
 class TableSource
 {

@@ -194,20 +194,9 @@ QString encodingChanged(const QString &encoding, qint64 row, const ChoiceNames &
                .arg(encoding, names.encoding);
 }
 
-QString utf16()
-{
-    return u"Tabulka je v kódování UTF-16: uložte ji jako CSV (UTF-8 nebo Windows-1250)."_s;
-}
-
 QString notText(NotText kind)
 {
     switch (kind) {
-    case NotText::Xlsx:
-        return u"Soubor je sešit Excelu (.xlsx), ne textová tabulka: v Excelu jej uložte jako "
-               "„CSV (oddělený středníkem)“ a zadejte ten soubor CSV."_s;
-    case NotText::Ods:
-        return u"Soubor je sešit LibreOffice (.ods), ne textová tabulka: v LibreOffice jej uložte "
-               "jako „Text CSV“ a zadejte ten soubor CSV."_s;
     case NotText::Zip:
         return u"Soubor je archiv ZIP, ne textová tabulka: zadejte tabulku CSV."_s;
     case NotText::Xls:
@@ -215,9 +204,6 @@ QString notText(NotText kind)
                "(*.xlsx)“ a zadejte ten."_s;
     case NotText::Protected:
         return workbookProtected();
-    case NotText::Utf16:
-        return u"Soubor je text v kódování UTF-16 bez značky BOM: uložte jej jako CSV (UTF-8 "
-               "nebo Windows-1250)."_s;
     case NotText::Vfk:
         return u"Soubor je ve výměnném formátu katastru (VFK), ne tabulka parcel: výměry parcel "
                "z něj vyexportujte do tabulky CSV."_s;

@@ -71,7 +71,6 @@ QString unclosedQuote(qint64 line, qint64 row);
 QString encodingChanged(const QString &encoding, qint64 row, const ChoiceNames &names);
 
 // Usage errors: the table cannot be processed at all.
-QString utf16();
 QString workbookDamaged();
 QString sheetWiderThanStated(const QString &sheet, qint64 row);
 QString workbookProtected();
