@@ -38,6 +38,13 @@ void write(QIODevice &device, const QString &text)
     device.write(text.toUtf8());
 }
 
+// A usage error: what is wrong, and where the help is.
+int usageError(QIODevice &err, const QString &message)
+{
+    write(err, u"%1: %2\nNápověda: %1 --help\n"_s.arg(programName(), message));
+    return UsageError;
+}
+
 // Option values as typed, with or without diacritics: "Číselně" → "ciselne", "UTF-8" → "utf-8".
 QString plain(const QString &text)
 {
@@ -432,11 +439,9 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QIODevice 
     if (isTerminal(outDevice)) {
         options.asciiText = TableEncoding::Utf8;
         const QByteArray head = source->peek(1 << 16);
-        if (isWorkbook(std::string_view(head.constData(), std::size_t(head.size())))) {
-            write(err, u"%1: sešit nelze vypsat na terminál: výsledky zapište do souboru volbou "
-                       "-o (např. -o vysledky.xlsx).\nNápověda: %1 --help\n"_s.arg(programName()));
-            return UsageError;
-        }
+        if (isWorkbook(std::string_view(head.constData(), std::size_t(head.size()))))
+            return usageError(err, u"sešit nelze vypsat na terminál: výsledky zapište do souboru "
+                                   "volbou -o (např. -o vysledky.xlsx)."_s);
         if (const std::optional<Utf16Layout> layout = utf16Of(head))
             setConsoleText(outDevice,
                            layout->bigEndian ? ConsoleText::Utf16BE : ConsoleText::Utf16LE);
@@ -471,10 +476,6 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QIODevice 
 int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, QIODevice &err,
              const QLocale &locale)
 {
-    const auto usageError = [&](const QString &message) {
-        write(err, u"%1: %2\nNápověda: %1 --help\n"_s.arg(programName(), message));
-        return int(UsageError);
-    };
     // Standard output ("-o -" too), or the file that replaces the named one once everything is
     // written; a device or a pipe ("-o /dev/stdout") is written as it is.
     const QString outPath = r.output.value_or(QString());
@@ -487,8 +488,8 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
             QFile named(r.table);
             QIODevice &read = r.table == u"-" ? in : named;
             if ((&read == &in || named.open(QIODevice::ReadOnly)) && sameFile(read, outPath))
-                return usageError(u"Výstupní soubor je sama čtená tabulka: výsledky zapište do "
-                                  "jiného souboru."_s);
+                return usageError(err, u"Výstupní soubor je sama čtená tabulka: výsledky zapište "
+                                       "do jiného souboru."_s);
         }
         const QFileInfo info(outPath);
         QFileDevice &file = info.exists() && !info.isFile() && !info.isDir()
@@ -553,10 +554,8 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
 {
     Options options;
     const std::variant<Request, QString> parsed = parse(options, arguments);
-    if (const QString *error = std::get_if<QString>(&parsed)) {
-        write(err, u"%1: %2\nNápověda: %1 --help\n"_s.arg(programName(), *error));
-        return UsageError;
-    }
+    if (const QString *error = std::get_if<QString>(&parsed))
+        return usageError(err, *error);
     return dispatch(std::get<Request>(parsed), options, in, out, err, locale);
 }
 
