@@ -357,10 +357,8 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
     shortcut(Qt::SHIFT | Qt::Key_F8, [this] { goToProblem(false); });
     shortcut(QKeySequence::Save, &TableWindow::save);
     shortcut(QKeySequence::Open, [this] {
-        const QString path = m_dialogs.openTable(this, QFileInfo(m_path).absolutePath());
-        if (!path.isEmpty())
-            TableWindows(m_boxes, m_dialogs, m_locale)
-                .open(path, options().lngZpusob, options().lngMapa);
+        TableWindows(m_boxes, m_dialogs, m_locale)
+            .choose(this, options().lngZpusob, options().lngMapa, QFileInfo(m_path).absolutePath());
     });
 
     auto *columns = new QGridLayout;
@@ -547,13 +545,9 @@ void TableWindow::finished(quint64 id, const TableResult &result)
     lblZprava->setText(message);
     lblZprava->setVisible(!message.isEmpty());
     cmdUlozit->setEnabled(result.usageError.isEmpty());
-    const TableSummary &s = result.summary;
-    lblSouhrn->setText(
-        result.usageError.isEmpty()
-            ? tabletexts::summarySentence(s.computed, s.failed,
-                                          result.columns.compare >= 0 ? s.outside : -1, m_locale) +
-                  u" · "_s + how()
-            : u"Nespočteno: zvolte, co zpráva nad tabulkou říká."_s);
+    lblSouhrn->setText(result.usageError.isEmpty()
+                           ? computedSummary()
+                           : u"Nespočteno: zvolte, co zpráva nad tabulkou říká."_s);
     // Said to a screen reader as the computation ends.
     grdTabulka->setAccessibleDescription(lblSouhrn->text());
     QAccessibleEvent alert(lblSouhrn, QAccessible::Alert);
@@ -571,22 +565,16 @@ void TableWindow::finished(quint64 id, const TableResult &result)
 void TableWindow::showChoices(const TableResult &plan)
 {
     const TableColumns &c = plan.columns;
-    cboSloupec->clear();
-    cboPorovnat->clear();
-    cboPorovnat->addItem(u"žádný"_s, QString());
-    for (qsizetype i = 0; i < c.headers.size(); ++i) {
-        const QString name = u"%1: %2"_s.arg(i + 1).arg(c.headers[i]);
-        cboSloupec->addItem(name, QString::number(i + 1));
-        cboPorovnat->addItem(name, QString::number(i + 1));
-    }
-    cboSloupec->setCurrentIndex(c.area);
-    cboPorovnat->setCurrentIndex(c.compare + 1);
-    for (QComboBox *box : {cboMeritko, cboZpusob}) {
+    // Every list but the area's may name no column.
+    for (QComboBox *box : {cboSloupec, cboPorovnat, cboMeritko, cboZpusob}) {
         box->clear();
-        box->addItem(u"žádný"_s, QString());
+        if (box != cboSloupec)
+            box->addItem(u"žádný"_s, QString());
         for (qsizetype i = 0; i < c.headers.size(); ++i)
             box->addItem(u"%1: %2"_s.arg(i + 1).arg(c.headers[i]), QString::number(i + 1));
     }
+    cboSloupec->setCurrentIndex(c.area);
+    cboPorovnat->setCurrentIndex(c.compare + 1);
     cboMeritko->setCurrentIndex(c.scale + 1);
     cboZpusob->setCurrentIndex(c.method + 1);
     // A workbook's sheets.
@@ -603,12 +591,15 @@ void TableWindow::showChoices(const TableResult &plan)
     spnHlavicka->setValue(int(std::max<qint64>(c.headerRow, 1)));
 }
 
-QString TableWindow::how() const
+// What was computed and how: "Spočteny 3 řádky, 1 s chybou · 1:1000, číselně".
+QString TableWindow::computedSummary() const
 {
+    const TableSummary &s = m_result.summary;
     const TableOptions o = options();
-    return tabletexts::computedHow(o.scaleColumn.isEmpty() ? o.lngMapa : -1,
-                                   o.methodColumn.isEmpty() ? o.lngZpusob : -1, m_result.sheet)
-        .mid(3);
+    return tabletexts::summarySentence(s.computed, s.failed,
+                                       m_result.columns.compare >= 0 ? s.outside : -1, m_locale) +
+           tabletexts::computedHow(o.scaleColumn.isEmpty() ? o.lngMapa : -1,
+                                   o.methodColumn.isEmpty() ? o.lngZpusob : -1, m_result.sheet);
 }
 
 QString TableWindow::summary() const
@@ -714,11 +705,7 @@ void TableWindow::saved(quint64 id, const QString &error)
         return;
     const QString target = std::exchange(m_savingTo, QString());
     cmdUlozit->setEnabled(true);
-    const TableSummary &s = m_result.summary;
-    lblSouhrn->setText(tabletexts::summarySentence(s.computed, s.failed,
-                                                   m_result.columns.compare >= 0 ? s.outside : -1,
-                                                   m_locale) +
-                       u" · "_s + how());
+    lblSouhrn->setText(computedSummary());
     if (!error.isEmpty()) {
         m_boxes.show(this, MessageIcon::Critical, windowCaption.toString(),
                      u"Výsledky nelze uložit do %1: %2"_s.arg(
@@ -769,9 +756,10 @@ TableWindow *TableWindows::open(const QString &path, qint32 lngZpusob, qint32 ln
     return window;
 }
 
-TableWindow *TableWindows::choose(QWidget *parent, qint32 lngZpusob, qint32 lngMapa)
+TableWindow *TableWindows::choose(QWidget *parent, qint32 lngZpusob, qint32 lngMapa,
+                                  const QString &folder)
 {
-    const QString path = m_dialogs.openTable(parent, QDir::homePath());
+    const QString path = m_dialogs.openTable(parent, folder.isEmpty() ? QDir::homePath() : folder);
     return path.isEmpty() ? nullptr : open(path, lngZpusob, lngMapa);
 }
 

@@ -78,7 +78,7 @@ private:
     void showOnlyProblems(bool only);
     void goToProblem(bool forward);
     void copySelection() const;
-    QString how() const;
+    QString computedSummary() const;
 
     MessageBoxes &m_boxes;
     FileDialogs &m_dialogs;
@@ -137,8 +137,9 @@ public:
     {
     }
     TableWindow *open(const QString &path, qint32 lngZpusob = 1, qint32 lngMapa = 0);
-    // Asks for the table first; nothing where the user cancels.
-    TableWindow *choose(QWidget *parent, qint32 lngZpusob, qint32 lngMapa);
+    // Asks for the table first (in folder, or the home folder); nothing where the user cancels.
+    TableWindow *choose(QWidget *parent, qint32 lngZpusob, qint32 lngMapa,
+                        const QString &folder = {});
 
 private:
     MessageBoxes &m_boxes;
