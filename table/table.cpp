@@ -403,14 +403,6 @@ private:
     bool m_stopped = false;
 };
 
-// Where nothing is to be written: the table is only shown.
-class Discard final : public TableOutput
-{
-public:
-    bool passThrough(std::string_view) override { return true; }
-    bool appended(std::string_view) override { return true; }
-};
-
 } // namespace
 
 QString foldedKey(const QString &text, QStringView alsoKeep)
@@ -490,7 +482,7 @@ TableResult processText(QIODevice &in, TableOutput &out, const TableOptions &opt
     source->scanLookahead(votes);
     rules.numbers = votes.convention(options.decimal, source->format().semicolons(), locale);
 
-    Discard discard;
+    DiscardedOutput discard;
     const bool writing = result.usageError.isEmpty();
     HeldOutput held(writing ? out : discard);
     const std::unique_ptr<TableSink> sink =

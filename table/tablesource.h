@@ -28,6 +28,14 @@ public:
     virtual bool appended(std::string_view bytes) = 0;
 };
 
+// Where nothing is to be written: a table only read or shown.
+class DiscardedOutput final : public TableOutput
+{
+public:
+    bool passThrough(std::string_view) override { return true; }
+    bool appended(std::string_view) override { return true; }
+};
+
 class SheetCells;
 
 // How a file writes its table, detected or given.

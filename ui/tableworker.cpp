@@ -90,14 +90,6 @@ private:
     QElapsedTimer m_clock;
 };
 
-// A table only shown writes nothing.
-class Nowhere final : public TableOutput
-{
-public:
-    bool passThrough(std::string_view) override { return true; }
-    bool appended(std::string_view) override { return true; }
-};
-
 // Only a stop, for a save: nothing is kept.
 class Stop final : public TableObserver
 {
@@ -134,7 +126,7 @@ void TableWorker::run(const TableJob &job)
     }
     if (job.saveTo.isEmpty()) {
         Collector collector(*this, m_current, job.id, file);
-        Nowhere nowhere;
+        DiscardedOutput nowhere;
         const TableResult result = processTable(file, nowhere, job.options, job.locale, &collector);
         if (result.stopped)
             return;
