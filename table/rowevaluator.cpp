@@ -109,12 +109,14 @@ RowFields rowFields(const FieldBytes &fields, const RowRules &rules)
 
 namespace {
 
-// A row's code from its own column: the map class of its scale, or its method.
-std::variant<qint32, QString> codeOf(const std::optional<Cell> &cell, int column, bool scale)
+// A row's code from its own column: the map class of its scale, or its method ("číselně" in the
+// table's encoding).
+std::variant<qint32, QString> codeOf(const std::optional<Cell> &cell, int column, bool scale,
+                                     TableEncoding encoding)
 {
     if (!cell)
         return tabletexts::missingChoiceField(scale, column);
-    const QString text = QString::fromUtf8(cell->text.data(), qsizetype(cell->text.size()));
+    const QString text = decodeTable(cell->text, encoding);
     if (text.trimmed().isEmpty())
         return tabletexts::missingChoice(scale);
     const std::optional<qint32> code = scale ? mapClassOf(text) : methodOf(text);
@@ -146,7 +148,7 @@ RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
         if (column < 0)
             continue;
         const std::variant<qint32, QString> code =
-            codeOf(scale ? fields.scale : fields.method, column, scale);
+            codeOf(scale ? fields.scale : fields.method, column, scale, rules.encoding);
         if (const QString *error = std::get_if<QString>(&code)) {
             cells.error = *error;
             return cells;

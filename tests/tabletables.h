@@ -150,6 +150,18 @@ inline QList<TableCase> tables()
            "234,5\x93 je zaps\xE1na s desetinnou "
            "\xE8\xE1rkou, tabulka m\xE1 desetinnou te\xE8ku (volba --desetinna)\r\n"_ba
         << 1 << u"(řádek 2)"_s;
+    add("Windows-1250: scale and method from each row, in the table's own words")
+        << QStringList{u"-s"_s,    u"-"_s, u"--sloupec-meritka"_s, u"3"_s, u"--sloupec-zpusobu"_s,
+                       u"Způsob"_s}
+        << czech
+        << "P;V\xFDm\xECra;M\xEC\xF8\xEDtko;Zp\xF9sob\r\n1;2500;1:2880;\xE8\xEDseln\xEC\r\n"
+           "2;1234,5;1 : 1 440;graficky\r\n3;800;5000;\xE8\xEDsln\xEC\r\n"_ba
+        << "P;V\xFDm\xECra;M\xEC\xF8\xEDtko;Zp\xF9sob;Mezn\xED odchylka;Dvojn\xE1sobek mezn\xED "
+           "odchylky;MIN;MAX;Chyba\r\n1;2500;1:2880;\xE8\xEDseln\xEC;52,0;104,0;2396,0;2604,0;\r\n"
+           "2;1234,5;1 : 1 440;graficky;14,5;29,1;1205,4;1263,6;\r\n3;800;5000;\xE8\xEDsln\xEC;;;;;"
+           "Nezn\xE1m\xFD zp\xF9sob v\xFDpo\xE8tu \x84\xE8\xEDsln\xEC\x93: zp\xF9sob je "
+           "\xE8\xEDseln\xEC (1), nebo graficky (0)\r\n"_ba
+        << 1 << u"měřítko podle řádků, způsob podle řádků"_s;
     add("a value two conventions read differently, and nothing settles it")
         << fromStdin << english << "P,V\xC3\xBDm\xC4\x9Bra\n1,\"2,500\"\n"_ba
         << "P,V\xC3\xBDm\xC4\x9Bra,Mezn\xC3\xAD odchylka,Dvojn\xC3\xA1sobek mezn\xC3\xAD "

@@ -115,6 +115,13 @@ bool choose(TableWindow &w, const QStringList &arguments)
             child<QCheckBox>(w, u"chkBezHlavicky"_s)->setChecked(true);
         } else if (a == u"--radek-hlavicky") {
             child<QSpinBox>(w, u"spnHlavicka"_s)->setValue(value.toInt());
+        } else if (a == u"--sloupec-meritka" || a == u"--sloupec-zpusobu") {
+            // By number or by name, as the list shows them: "3: Měřítko".
+            auto *box =
+                child<QComboBox>(w, a == u"--sloupec-meritka" ? u"cboMeritko"_s : u"cboZpusob"_s);
+            const int byNumber = box->findData(value);
+            chooseIn(box,
+                     byNumber >= 0 ? byNumber : box->findText(u": "_s + value, Qt::MatchEndsWith));
         } else if (a == u"--desetinna") {
             chooseIn(child<QComboBox>(w, u"cboDesetinna"_s), value == u"carka" ? 1 : 2);
         } else {
@@ -261,7 +268,9 @@ void TestTableWindow::savesTheCommandLinesBytes()
     QCOMPARE(dialogs.proposed, m_dir.filePath(u"parcely-odchylky.csv"_s));
     QVERIFY2(saved.wait(10000), qPrintable(boxes.shown.value(0).text));
     QCOMPARE(readFile(dialogs.save), expected);
-    QVERIFY(w.summary().contains(o.lngZpusob == 1 ? u"číselně"_s : u"graficky"_s));
+    QVERIFY(w.summary().contains(!o.methodColumn.isEmpty() ? u"způsob podle řádků"_s
+                                 : o.lngZpusob == 1        ? u"číselně"_s
+                                                           : u"graficky"_s));
 }
 
 // Ctrl+O and a drop on the main window open table windows with the main window's choices.
