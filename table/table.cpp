@@ -206,8 +206,9 @@ QString Resolver::resolve(TableColumns &c)
         return tabletexts::sameColumnTwice(c.area);
     }
     if (c.area == c.scale || c.area == c.method) {
+        const bool scale = c.area == c.scale;
         c.scale = c.method = -1;
-        return tabletexts::sameColumnTwice(c.area);
+        return tabletexts::areaColumnIsChoice(c.area, scale);
     }
     if (m_named) {
         for (const int i : {c.area, c.compare}) {

@@ -324,6 +324,14 @@ QString sameColumnTwice(int column)
            "musí být v jiném sloupci."_s.arg(column + 1);
 }
 
+QString areaColumnIsChoice(int column, bool scale)
+{
+    return u"Sloupec s výměrou a sloupec %1 jsou týž sloupec (%2): %3 musí být v jiném sloupci."_s
+        .arg(scale ? u"s měřítkem mapy"_s : u"se způsobem výpočtu"_s)
+        .arg(column + 1)
+        .arg(scale ? u"měřítko"_s : u"způsob"_s);
+}
+
 QString otherUnit(const QString &header, const QString &unit)
 {
     return u"Sloupec %1 uvádí výměry v jednotce %2: program počítá s výměrami v m², převeďte je "

@@ -92,6 +92,7 @@ QString manyAreaColumns(const QStringList &headers, const QList<int> &columns,
                         const ChoiceNames &names);
 QString onlyAreaColumnCompared(const QString &header, const ChoiceNames &names);
 QString sameColumnTwice(int column);
+QString areaColumnIsChoice(int column, bool scale);
 QString otherUnit(const QString &header, const QString &unit);
 QString noHeaderManyColumns(int columns, const ChoiceNames &names);
 

@@ -189,6 +189,9 @@ void TestCommandLine::usageErrors_data()
     QTest::newRow("one column for both")
         << QStringList{u"-s"_s, u"-"_s, u"--sloupec"_s, u"3"_s, u"--porovnat"_s, u"3"_s} << table
         << u"týž sloupec (3)"_s;
+    QTest::newRow("the area column as the scale's: says which")
+        << QStringList{u"-s"_s, u"-"_s, u"--sloupec"_s, u"3"_s, u"--sloupec-meritka"_s, u"3"_s}
+        << table << u"Sloupec s výměrou a sloupec s měřítkem mapy jsou týž sloupec (3)"_s;
     QTest::newRow("a named column twice")
         << QStringList{u"-s"_s, u"-"_s, u"--sloupec"_s, u"Výměra"_s}
         << "Parcela;V\xC3\xBDm\xC4\x9Bra;V\xC3\xBDm\xC4\x9Bra\n1;2;3\n"_ba
