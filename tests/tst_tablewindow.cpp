@@ -163,6 +163,7 @@ private slots:
     void savesTheCommandLinesBytes();
     void opensFromTheMainWindow();
     void usageErrorLetsTheUserChoose();
+    void refusedChoiceStaysShown();
     void problemsOnlyAndNavigation();
     void failedSaveSaysWhy();
     void copiesCellsAsTabs();
@@ -334,6 +335,27 @@ void TestTableWindow::usageErrorLetsTheUserChoose()
     QVERIFY(w.message().isEmpty());
     QCOMPARE(w.summary(), u"Spočteny 2 řádky, 0 s chybou · 1:1000, číselně"_s);
     QCOMPARE(w.options().areaColumn, u"2"_s);
+}
+
+// Stepping through a list with the arrow keys passes the area column: refused there, the list
+// stays at it, so that the next key goes on to the next column.
+void TestTableWindow::refusedChoiceStaysShown()
+{
+    const QString table = writeFile(m_dir, u"meritka.csv"_s,
+                                    "Parcela;V\xC3\xBDm\xC4\x9Bra;M\xC4\x9B\xC5\x99\xC3\xADtko\r\n"
+                                    "1;2500;1:2880\r\n");
+    Opened opened(table);
+    QVERIFY(opened.computed);
+    TableWindow &w = opened.w;
+    auto *scales = child<QComboBox>(w, u"cboMeritko"_s);
+    scales->setFocus();
+    for (const int column : {1, 2, 3}) {
+        QTest::keyClick(scales, Qt::Key_Down);
+        QTRY_VERIFY(!w.isBusy());
+        QCOMPARE(scales->currentIndex(), column);
+    }
+    QVERIFY2(w.message().isEmpty(), qPrintable(w.message()));
+    QVERIFY(w.summary().contains(u"měřítko podle řádků"_s));
 }
 
 void TestTableWindow::problemsOnlyAndNavigation()

@@ -573,10 +573,15 @@ void TableWindow::showChoices(const TableResult &plan)
         for (qsizetype i = 0; i < c.headers.size(); ++i)
             box->addItem(u"%1: %2"_s.arg(i + 1).arg(c.headers[i]), QString::number(i + 1));
     }
-    cboSloupec->setCurrentIndex(c.area);
-    cboPorovnat->setCurrentIndex(c.compare + 1);
-    cboMeritko->setCurrentIndex(c.scale + 1);
-    cboZpusob->setCurrentIndex(c.method + 1);
+    // A column the user chose stays shown where the table refuses it (the message says why), so
+    // that the next choice, by the arrow keys too, goes on from it; the others as detected.
+    const auto shown = [](const QString &chosen, int detected) {
+        return chosen.isEmpty() ? detected : chosen.toInt() - 1;
+    };
+    cboSloupec->setCurrentIndex(shown(m_areaColumn, c.area));
+    cboPorovnat->setCurrentIndex(shown(m_compareColumn, c.compare) + 1);
+    cboMeritko->setCurrentIndex(shown(m_scaleColumn, c.scale) + 1);
+    cboZpusob->setCurrentIndex(shown(m_methodColumn, c.method) + 1);
     // A workbook's sheets.
     cboList->clear();
     cboList->addItems(plan.sheets);
