@@ -19,7 +19,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <variant>
 
 namespace mezni {
@@ -404,9 +403,11 @@ private:
     QIODevice &m_device;
 };
 
-int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QIODevice &outDevice,
+// The table to out; what was computed into summary, to be said once the output is complete.
+int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QString &summary,
                  QIODevice &err, const QLocale &locale)
 {
+    QIODevice &outDevice = out.device();
     QFile file(r.table);
     QIODevice *source = &in;
     if (r.table != u"-") {
@@ -448,12 +449,13 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QIODevice 
         else
             observer = &console;
     }
-    const TableResult result = processTable(*source, out, options, locale, observer);
+    CheckedTableOutput table(out);
+    const TableResult result = processTable(*source, table, options, locale, observer);
     if (!result.usageError.isEmpty()) {
         write(err, u"%1: %2\n"_s.arg(programName(), result.usageError));
         return UsageError;
     }
-    if (result.outputFailed || !out.flush())
+    if (result.outputFailed)
         return OutputFailed;
     const TableSummary &s = result.summary;
     QString text = u"%1: %2%3\n"_s.arg(
@@ -469,7 +471,7 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QIODevice 
         text += u"%1: %2\n"_s.arg(
             programName(),
             tabletexts::encodingChanged(s.encoding, s.encodingChangedRow, optionNames()));
-    write(err, text);
+    summary = text;
     return result.complete() ? AllComputed : SomeFailed;
 }
 
@@ -479,8 +481,7 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
     // Standard output ("-o -" too), or the file that replaces the named one once everything is
     // written; a device or a pipe ("-o /dev/stdout") is written as it is.
     const QString outPath = r.output.value_or(QString());
-    QSaveFile saved(outPath);
-    QFile direct(outPath);
+    OutputFile file(outPath);
     QIODevice *target = &out;
     QString targetName = u"standardní výstup"_s;
     if (r.output && outPath != u"-" && !sameFile(out, outPath)) {
@@ -491,16 +492,12 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
                 return usageError(err, u"Výstupní soubor je sama čtená tabulka: výsledky zapište "
                                        "do jiného souboru."_s);
         }
-        const QFileInfo info(outPath);
-        QFileDevice &file = info.exists() && !info.isFile() && !info.isDir()
-                                ? static_cast<QFileDevice &>(direct)
-                                : static_cast<QFileDevice &>(saved);
-        if (!file.open(QIODevice::WriteOnly)) {
+        if (!file.open()) {
             write(err, u"%1: soubor %2 nelze vytvořit: %3\n"_s.arg(programName(), quoted(outPath),
                                                                    file.errorString()));
             return UsageError;
         }
-        target = &file;
+        target = &file.device();
         targetName = quoted(outPath);
     }
     CheckedOutput output(*target);
@@ -519,32 +516,36 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
         return int(OutputFailed);
     };
     int status = AllComputed;
+    QString summary; // of a table, said once it is all written
     switch (r.kind) {
     case Request::Kind::Help: {
         QString text = o.parser.helpText();
         // The usage line names the program as typed, not by its full path.
         text.replace(QCoreApplication::arguments().value(0, programName()), programName());
-        output.add(lines(text + examples()));
+        output.write(lines(text + examples()));
         break;
     }
     case Request::Kind::Version:
-        output.add(lines(u"%1 %2\n"_s.arg(programName(), program::version)));
+        output.write(lines(u"%1 %2\n"_s.arg(programName(), program::version)));
         break;
     case Request::Kind::Areas: {
         QString text;
         status = computeAreas(r.areas, r.options.lngZpusob, r.options.lngMapa, text, err, locale);
-        output.add(lines(text));
+        output.write(lines(text));
         break;
     }
     case Request::Kind::Table:
-        status = computeTable(r, in, output, *target, err, locale);
+        status = computeTable(r, in, output, summary, err, locale);
         if (status == UsageError)
             return status;
         if (status == OutputFailed)
             return failed();
         break;
     }
-    return output.finish() ? status : failed();
+    if (!output.finish())
+        return failed();
+    write(err, summary);
+    return status;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checkedoutput.h"
 #include "rowevaluator.h"
 #include "tablenumbers.h"
 #include "tablesink.h"
@@ -94,6 +95,18 @@ public:
     virtual bool record(const Record &record, Kind kind, const RowCells *cells) = 0;
     // The pending records up to this one are rows without their area.
     virtual void pendingAreRows() = 0;
+};
+
+// The table's bytes, its own and those added, to one checked output.
+class CheckedTableOutput final : public TableOutput
+{
+public:
+    explicit CheckedTableOutput(CheckedOutput &out) : m_out(out) {}
+    bool passThrough(std::string_view bytes) override { return m_out.write(bytes); }
+    bool appended(std::string_view bytes) override { return m_out.write(bytes); }
+
+private:
+    CheckedOutput &m_out;
 };
 
 // Letters and digits (and any character of alsoKeep) without diacritics, in lower case, as headers

@@ -5,7 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSaveFile>
 
 namespace mezni {
 
@@ -140,14 +139,15 @@ void TableWorker::run(const TableJob &job)
         emit saved(job.id, u"to je sama zobrazená tabulka"_s);
         return;
     }
-    QSaveFile target(job.saveTo);
-    if (!target.open(QIODevice::WriteOnly)) {
+    OutputFile target(job.saveTo);
+    if (!target.open()) {
         emit saved(job.id, target.errorString());
         return;
     }
-    CheckedOutput out(target);
+    CheckedOutput out(target.device());
+    CheckedTableOutput table(out);
     Stop stop(m_current, job.id);
-    const TableResult result = processTable(file, out, job.options, job.locale, &stop);
+    const TableResult result = processTable(file, table, job.options, job.locale, &stop);
     if (result.stopped)
         return; // the save file is dropped: nothing written
     if (!result.usageError.isEmpty())

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QFileDevice;
 class QIODevice;
 
 namespace mezni {
@@ -17,5 +18,9 @@ void clearSystemError();
 // The reason in words for the write that just failed, Czech where it is a common one (a full
 // disk, a closed output, a pipe whose reader has gone), else the device's own.
 QString writeFailure(const QString &fallback);
+
+// What the system still holds of a regular file written to its disk, there: a full disk or a
+// network share that failed shows here if not before. True for what is no regular file.
+bool syncToDisk(QFileDevice &file);
 
 } // namespace mezni

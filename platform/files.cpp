@@ -10,6 +10,7 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace mezni {
@@ -101,6 +102,24 @@ void clearSystemError()
     errno = 0;
 #ifdef Q_OS_WIN
     SetLastError(ERROR_SUCCESS);
+#endif
+}
+
+bool syncToDisk(QFileDevice &file)
+{
+    const int fd = file.handle();
+#ifdef Q_OS_WIN
+    // A file opened by name has no descriptor here; its writes on a local disk failed already
+    // where the disk was full.
+    if (fd < 0)
+        return true;
+    const HANDLE handle = HANDLE(_get_osfhandle(fd));
+    return GetFileType(handle) != FILE_TYPE_DISK || FlushFileBuffers(handle);
+#else
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return true;
+    return fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
 #endif
 }
 
