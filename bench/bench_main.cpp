@@ -6,7 +6,7 @@
 #include "outcome.h"
 #include "recordingmessageboxes.h"
 #include "resulttexts.h"
-#include "zipfile.h"
+#include "zip.h"
 
 #include <QApplication>
 #include <QFile>

@@ -397,7 +397,7 @@ public:
                                      : ConsoleText::Utf8);
     }
     bool record(const Record &, Kind, const RowCells *) override { return true; }
-    void pendingAreRows() override {}
+    void pendingAreRows(const RowCells &) override {}
 
 private:
     QIODevice &m_device;
@@ -450,7 +450,7 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QString &s
             observer = &console;
     }
     CheckedTableOutput table(out);
-    const TableResult result = processTable(*source, table, options, locale, observer);
+    const TableResult result = processTable(*source, &table, options, locale, observer);
     if (!result.usageError.isEmpty()) {
         write(err, u"%1: %2\n"_s.arg(programName(), result.usageError));
         return UsageError;

@@ -294,7 +294,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     in.open(QIODevice::ReadOnly);
     CheckingOutput out;
     out.utf16 = utf16Of(bytes.first(std::min<qsizetype>(bytes.size(), 1 << 16))).has_value();
-    const TableResult result = processTable(in, out, options, locale);
+    const TableResult result = processTable(in, &out, options, locale);
     if (!result.usageError.isEmpty()) {
         if (!out.all.empty())
             fail("output before a usage error");

@@ -5,15 +5,13 @@
 
 namespace mezni {
 
-CsvSink::CsvSink(TableOutput &out, const TableFormat &format, DecimalMark mark, bool verdict,
-                 int width)
+CsvSink::CsvSink(TableOutput &out, const TableFormat &format, DecimalMark mark,
+                 const ResultLayout &layout, int width)
     : m_out(out), m_encoding(format.encoding), m_delimiter(format.delimiter),
-      m_decimal(decimalChar(mark)), m_verdict(verdict), m_width(width)
+      m_decimal(decimalChar(mark)), m_layout(layout), m_width(width)
 {
-    for (const QString &name : tabletexts::resultColumns(verdict))
+    for (const QString &name : layout.headers())
         addField(m_header, encode(name));
-    m_yes = encode(tabletexts::verdict(true));
-    m_no = encode(tabletexts::verdict(false));
 }
 
 std::string CsvSink::encode(const QString &text) const
@@ -52,6 +50,33 @@ bool CsvSink::header(int fields)
     return m_out.appended(m_cells);
 }
 
+// Empty fields for the result columns before this one.
+void CsvSink::skipTo(int column)
+{
+    for (; m_next < column; ++m_next)
+        m_cells += m_delimiter;
+    ++m_next;
+}
+
+void CsvSink::figure(int column, std::string_view plain)
+{
+    skipTo(column);
+    m_cells += m_delimiter;
+    // A decimal comma in a comma-separated table is quoted, as spreadsheets write it.
+    const bool quote = m_decimal == m_delimiter;
+    if (quote)
+        m_cells += '"';
+    m_cells += plain;
+    if (quote)
+        m_cells += '"';
+}
+
+void CsvSink::text(int column, const QString &text)
+{
+    skipTo(column);
+    addField(m_cells, encode(text));
+}
+
 bool CsvSink::row(int fields, const RowCells &cells)
 {
     m_cells.clear();
@@ -61,32 +86,9 @@ bool CsvSink::row(int fields, const RowCells &cells)
         return m_out.appended(m_cells);
     }
     pad(fields);
-    // A decimal comma in a comma-separated table is quoted, as spreadsheets write it.
-    const bool quote = m_decimal == m_delimiter;
-    for (int i = 0; i < 4; ++i) {
-        m_cells += m_delimiter;
-        if (!cells.figures)
-            continue;
-        const Figures &f = *cells.figures;
-        const double value = i == 0   ? double(f.delta)
-                             : i == 1 ? double(f.twoDelta)
-                             : i == 2 ? f.min
-                                      : f.max;
-        if (quote)
-            m_cells += '"';
-        appendPlainOneDecimal(value, m_decimal, m_cells);
-        if (quote)
-            m_cells += '"';
-    }
-    if (m_verdict) {
-        m_cells += m_delimiter;
-        if (cells.verdict)
-            m_cells += *cells.verdict ? m_yes : m_no;
-    }
-    if (cells.error.isEmpty())
-        m_cells += m_delimiter;
-    else
-        addField(m_cells, encode(cells.error));
+    m_next = 0;
+    writeResults(cells, m_layout, m_decimal, *this);
+    skipTo(m_layout.size());
     return m_out.appended(m_cells);
 }
 

@@ -1,7 +1,10 @@
 #include "csvsource.h"
 
+#include "csvsink.h"
+#include "fieldcapture.h"
 #include "rowevaluator.h"
 #include "tabletexts.h"
+#include "utf8.h"
 
 #include <QIODevice>
 #include <QLocale>
@@ -144,18 +147,10 @@ public:
                 if (firstNonAscii < 0)
                     firstNonAscii = offset + qint64(i);
                 m_sequence = offset + qint64(i);
-                m_lower = 0x80;
-                m_upper = 0xBF;
-                if (b >= 0xC2 && b <= 0xDF) {
-                    m_need = 1;
-                } else if (b >= 0xE0 && b <= 0xEF) {
-                    m_need = 2;
-                    m_lower = b == 0xE0 ? 0xA0 : 0x80;
-                    m_upper = b == 0xED ? 0x9F : 0xBF;
-                } else if (b >= 0xF0 && b <= 0xF4) {
-                    m_need = 3;
-                    m_lower = b == 0xF0 ? 0x90 : 0x80;
-                    m_upper = b == 0xF4 ? 0x8F : 0xBF;
+                if (const std::optional<utf8::Lead> lead = utf8::lead(b)) {
+                    m_need = lead->following;
+                    m_lower = lead->lower;
+                    m_upper = lead->upper;
                 } else {
                     invalid(m_sequence);
                 }
@@ -233,15 +228,9 @@ private:
             const std::size_t have = m_all.bytes.size() - begin;
             m_all.bytes.append(bytes, std::min(count, m_allLimit - std::min(m_allLimit, have)));
         }
-        for (std::size_t slot = 0; slot < capturedFields; ++slot) {
-            if (m_field != m_columns[slot])
-                continue;
-            // Enough to see that a field is too long to be a number (asCaptured()).
-            std::string &field = m_bytes[slot];
-            field.append(bytes,
-                         std::min(count, capturedFieldLimit + 1 -
-                                             std::min(capturedFieldLimit + 1, field.size())));
-        }
+        for (std::size_t slot = 0; slot < capturedFields; ++slot)
+            if (m_field == m_columns[slot])
+                m_bytes[slot].append(std::string_view(bytes, count));
     }
     void nextField()
     {
@@ -255,11 +244,12 @@ private:
     {
         m_record.row = m_row++;
         m_record.line = m_recordLine;
+        m_record.textLine = true;
         m_record.fields = m_field + 1;
         m_record.unclosedQuoteLine = m_mode == Mode::Quoted ? m_quoteLine : 0;
         for (std::size_t slot = 0; slot < capturedFields; ++slot) {
             if (m_columns[slot] >= 0 && m_columns[slot] <= m_field)
-                m_record.captured[slot] = Cell{asCaptured(m_bytes[slot])};
+                m_record.captured[slot] = Cell{m_bytes[slot].text()};
             else
                 m_record.captured[slot].reset();
         }
@@ -272,7 +262,7 @@ private:
         m_mode = Mode::FieldStart;
         m_field = 0;
         m_record.empty = m_record.blank = true;
-        for (std::string &bytes : m_bytes)
+        for (FieldCapture &bytes : m_bytes)
             bytes.clear();
         m_all.clear();
         return go;
@@ -288,7 +278,7 @@ private:
     bool m_quotedCr = false; // a carriage return inside quotes, not yet known to start a CRLF
     int m_field = 0;
     qint64 m_row = 1, m_line = 1, m_recordLine = 1, m_quoteLine = 0;
-    std::array<std::string, capturedFields> m_bytes;
+    std::array<FieldCapture, capturedFields> m_bytes;
     FieldBytes m_all;
     Record m_record;
 };
@@ -532,8 +522,16 @@ void CsvSource::scanLookahead(RecordHandler &handler)
         scanner.finish(m_buffer, end);
 }
 
-bool CsvSource::run(RecordHandler &handler, TableOutput &out)
+std::unique_ptr<TableSink> CsvSource::sink(TableOutput &out, const ResultLayout &layout,
+                                           DecimalMark mark, int width)
 {
+    return std::make_unique<CsvSink>(out, m_format, mark, layout, width);
+}
+
+bool CsvSource::run(RecordHandler &handler, TableOutput *to)
+{
+    DiscardedOutput nowhere;
+    TableOutput &out = to ? *to : nowhere;
     if (!out.passThrough(std::string_view(m_buffer).substr(0, m_start)))
         return false;
     Scanner scanner(m_format.delimiter, m_columns, m_captureAll, shownFieldLimit);

@@ -37,7 +37,9 @@ public:
     qint64 headRecords() const override;
     void capture(const std::array<int, capturedFields> &columns, bool all) override;
     void scanLookahead(RecordHandler &handler) override;
-    bool run(RecordHandler &handler, TableOutput &out) override;
+    std::unique_ptr<TableSink> sink(TableOutput &out, const ResultLayout &layout, DecimalMark mark,
+                                    int width) override;
+    bool run(RecordHandler &handler, TableOutput *out) override;
     // Only a stream can have one: a file is decided from all of its bytes.
     qint64 encodingChangedAt() const override;
     qint64 bytesRead() const override { return m_read; }

@@ -35,6 +35,8 @@ QString shortest(double value, DecimalMark mark)
 std::variant<double, QString> valueOf(const Cell &cell, const RowRules &rules, bool compared)
 {
     const std::string_view field = cell.text;
+    if (field.size() > capturedFieldLimit)
+        return tabletexts::fieldTooLong(compared, capturedFieldLimit);
     switch (cell.kind) {
     case CellKind::Number: {
         double value = 0;
@@ -78,33 +80,10 @@ double printed(double value)
 
 } // namespace
 
-std::string_view asCaptured(std::string_view field)
-{
-    // What the evaluator is given instead: no number.
-    return field.size() <= capturedFieldLimit ? field : std::string_view("\x7F");
-}
-
 RowFields rowFields(const Record &record)
 {
     return {record.fields, record.captured[AreaField], record.captured[ComparedField],
             record.captured[ScaleField], record.captured[MethodField]};
-}
-
-RowFields rowFields(const FieldBytes &fields, const RowRules &rules)
-{
-    RowFields r;
-    r.count = int(fields.size());
-    const auto at = [&](int column) -> std::optional<Cell> {
-        if (column < 0 || std::size_t(column) >= fields.size())
-            return std::nullopt;
-        const Cell c = fields.cell(std::size_t(column));
-        return Cell{asCaptured(c.text), c.kind};
-    };
-    r.area = at(rules.areaColumn);
-    r.compared = at(rules.compareColumn);
-    r.scale = at(rules.scaleColumn);
-    r.method = at(rules.methodColumn);
-    return r;
 }
 
 namespace {

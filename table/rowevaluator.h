@@ -1,6 +1,7 @@
 #pragma once
 
 #include "evaluation.h"
+#include "fieldcapture.h"
 #include "tablenumbers.h"
 #include "tablesource.h"
 
@@ -25,10 +26,6 @@ struct RowRules
     NumberConvention numbers;
 };
 
-// A field is read by the evaluator up to here: no number is that long, and a longer field is none.
-inline constexpr std::size_t capturedFieldLimit = 4096;
-std::string_view asCaptured(std::string_view field);
-
 // What the row evaluator needs of one row: its field count and the fields it is read by (quotes
 // removed), absent where the row is too short to have them.
 struct RowFields
@@ -40,10 +37,8 @@ struct RowFields
     std::optional<Cell> method;
 };
 
-// The same of a record.
+// The same of a record, whatever its source: the one way a row's fields reach the evaluator.
 RowFields rowFields(const Record &record);
-// The same of a record kept whole.
-RowFields rowFields(const FieldBytes &fields, const RowRules &rules);
 
 // The cells a row gets: the four figures where the area is good, the verdict where the compared
 // area is good too, and the reason in "Chyba" for anything wrong.

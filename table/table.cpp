@@ -1,8 +1,9 @@
 #include "table.h"
 
-#include "csvsink.h"
 #include "csvsource.h"
+#include "resultcells.h"
 #include "rowevaluator.h"
+#include "tablesink.h"
 #include "tabletexts.h"
 #include "utf16.h"
 #include "workbook.h"
@@ -325,9 +326,9 @@ public:
     using Kind = TableObserver::Kind;
 
     Rows(const TableColumns &columns, const RowRules &rules, TableSink *sink, HeldOutput &held,
-         TableSummary &summary, TableObserver *observer, bool workbook)
+         TableSummary &summary, TableObserver *observer)
         : m_columns(columns), m_rules(rules), m_sink(sink), m_held(held), m_summary(summary),
-          m_observer(observer), m_workbook(workbook)
+          m_observer(observer)
     {
     }
 
@@ -339,7 +340,7 @@ public:
             return observe(r, Kind::Header) && (!m_sink || m_sink->header(r.fields));
         // In one column of text an empty line is a parcel without its area, unless no row
         // follows it.
-        if (r.blank && r.fields == 1 && m_rules.width == 1 && !m_workbook) {
+        if (r.blank && r.fields == 1 && m_rules.width == 1 && r.textLine) {
             m_held.hold(r.row);
             return observe(r, Kind::Pending);
         }
@@ -377,15 +378,15 @@ private:
     bool releaseHeld()
     {
         bool any = false;
-        const bool written = m_held.release([this, &any](qint64 row) {
-            RowCells cells;
-            cells.error = tabletexts::missingArea();
+        RowCells cells;
+        cells.error = tabletexts::missingArea();
+        const bool written = m_held.release([&](qint64 row) {
             failed(row);
             any = true;
             return !m_sink || m_sink->row(1, cells);
         });
         if (any && m_observer)
-            m_observer->pendingAreRows();
+            m_observer->pendingAreRows(cells);
         return written;
     }
     void failed(qint64 row)
@@ -400,7 +401,6 @@ private:
     HeldOutput &m_held;
     TableSummary &m_summary;
     TableObserver *m_observer;
-    const bool m_workbook;
     bool m_stopped = false;
 };
 
@@ -416,11 +416,11 @@ QString foldedKey(const QString &text, QStringView alsoKeep)
 }
 
 namespace {
-TableResult processText(QIODevice &in, TableOutput &out, const TableOptions &options,
+TableResult processText(QIODevice &in, TableOutput *out, const TableOptions &options,
                         const QLocale &locale, TableObserver *observer);
 } // namespace
 
-TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &options,
+TableResult processTable(QIODevice &in, TableOutput *out, const TableOptions &options,
                          const QLocale &locale, TableObserver *observer)
 {
     // Excel's Unicode text: read as UTF-8, written back as UTF-16.
@@ -428,10 +428,12 @@ TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &op
     if (!isWorkbook(std::string_view(head.constData(), std::size_t(head.size())))) {
         if (const std::optional<Utf16Layout> layout = utf16Of(head)) {
             Utf16Input input(in, *layout);
-            Utf16Output output(out, *layout);
+            DiscardedOutput nowhere;
+            Utf16Output output(out ? *out : nowhere, *layout);
             TableOptions utf8 = options;
             utf8.encoding = TableEncoding::Utf8;
-            TableResult result = processText(input, output, utf8, locale, observer);
+            TableResult result =
+                processText(input, out ? &output : nullptr, utf8, locale, observer);
             result.format.utf16 = true;
             result.summary.encoding = result.format.encodingName();
             return result;
@@ -442,7 +444,7 @@ TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &op
 
 namespace {
 
-TableResult processText(QIODevice &in, TableOutput &out, const TableOptions &options,
+TableResult processText(QIODevice &in, TableOutput *out, const TableOptions &options,
                         const QLocale &locale, TableObserver *observer)
 {
     TableResult result;
@@ -483,22 +485,22 @@ TableResult processText(QIODevice &in, TableOutput &out, const TableOptions &opt
     source->scanLookahead(votes);
     rules.numbers = votes.convention(options.decimal, source->format().semicolons(), locale);
 
+    // Only shown (or not to be computed as chosen): the source writes nothing.
     DiscardedOutput discard;
-    const bool writing = result.usageError.isEmpty();
-    HeldOutput held(writing ? out : discard);
-    const std::unique_ptr<TableSink> sink =
-        writing ? makeSink(held, source->format(), rules.numbers.mark, columns.compare >= 0,
-                           columns.width)
-                : nullptr;
-    Rows rows(columns, rules, sink.get(), held, result.summary, observer,
-              source->format().workbook);
-    if (writing)
-        source->appending(columns.width,
-                          int(tabletexts::resultColumns(columns.compare >= 0).size()));
+    const bool writing = out && result.usageError.isEmpty();
+    HeldOutput held(writing ? *out : discard);
+    ResultLayout layout;
+    layout.verdict = columns.compare >= 0;
+    std::unique_ptr<TableSink> sink;
+    if (writing && !(sink = source->sink(held, layout, rules.numbers.mark, columns.width))) {
+        result.usageError = source->failure();
+        return result;
+    }
+    Rows rows(columns, rules, sink.get(), held, result.summary, observer);
     if (observer)
         observer->started(result);
     // Empty lines held at the end are after the last row: no rows.
-    const bool ran = source->run(rows, held);
+    const bool ran = source->run(rows, writing ? &held : nullptr);
     result.stopped = rows.stopped();
     if (!ran && !result.stopped && !source->failure().isEmpty()) {
         result.usageError = source->failure();
@@ -520,14 +522,6 @@ std::unique_ptr<TableSource> openTableSource(QIODevice &in, const TableOptions &
         return std::make_unique<WorkbookSource>(in, options.sheet);
     return std::make_unique<CsvSource>(
         in, CsvSource::Options{options.delimiter, options.encoding, options.asciiText}, locale);
-}
-
-std::unique_ptr<TableSink> makeSink(TableOutput &out, const TableFormat &format, DecimalMark mark,
-                                    bool verdict, int width)
-{
-    if (format.workbook)
-        return std::make_unique<WorkbookSink>(*format.cells, verdict, width);
-    return std::make_unique<CsvSink>(out, format, mark, verdict, width);
 }
 
 } // namespace mezni

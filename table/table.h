@@ -3,7 +3,6 @@
 #include "checkedoutput.h"
 #include "rowevaluator.h"
 #include "tablenumbers.h"
-#include "tablesink.h"
 #include "tablesource.h"
 #include "tabletexts.h"
 
@@ -93,8 +92,8 @@ public:
     virtual void started(const TableResult &plan) = 0;
     // The record with every field; false stops the table.
     virtual bool record(const Record &record, Kind kind, const RowCells *cells) = 0;
-    // The pending records up to this one are rows without their area.
-    virtual void pendingAreRows() = 0;
+    // The pending records up to this one are rows without their area: these are their cells.
+    virtual void pendingAreRows(const RowCells &cells) = 0;
 };
 
 // The table's bytes, its own and those added, to one checked output.
@@ -118,13 +117,12 @@ QString foldedKey(const QString &text, QStringView alsoKeep = {});
 // one-column table, the decimal mark of a table whose values do not settle it. An observer gets
 // every record with all of its fields, also where the columns could not be resolved (then
 // nothing is written and the records come without results).
-TableResult processTable(QIODevice &in, TableOutput &out, const TableOptions &options,
+// out: none where the table is only read (and shown).
+TableResult processTable(QIODevice &in, TableOutput *out, const TableOptions &options,
                          const QLocale &locale, TableObserver *observer = nullptr);
 
-// The reader and the writer of the table's format.
+// The reader of the table's format (which hands out its writer).
 std::unique_ptr<TableSource> openTableSource(QIODevice &in, const TableOptions &options,
                                              const QLocale &locale);
-std::unique_ptr<TableSink> makeSink(TableOutput &out, const TableFormat &format, DecimalMark mark,
-                                    bool verdict, int width);
 
 } // namespace mezni

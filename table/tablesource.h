@@ -7,6 +7,7 @@
 #include <QtGlobal>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,15 +37,12 @@ public:
     bool appended(std::string_view) override { return true; }
 };
 
-class SheetCells;
+class TableSink;
+struct ResultLayout;
 
 // How a file writes its table, detected or given.
 struct TableFormat
 {
-    // A workbook's sheet: the sink writes into its cells (see workbook.h) instead of a stream.
-    bool workbook = false;
-    SheetCells *cells = nullptr;
-
     char delimiter = ';';
     bool delimiterShown = false; // given, named by a "sep=" line or in the first line
     TableEncoding encoding = TableEncoding::Utf8;
@@ -101,8 +99,11 @@ struct Record
     qint64 row = 0;  // 1-based; a "sep=" line is not counted
     qint64 line = 0; // the physical line it starts on
     int fields = 1;
-    bool empty = true;            // no bytes at all
-    bool blank = true;            // nothing but delimiters, spaces and empty quotes
+    bool empty = true; // no bytes at all
+    bool blank = true; // nothing but delimiters, spaces and empty quotes
+    // A line of text: an empty one between rows of one column is a parcel without its area (in a
+    // sheet an empty row is nothing).
+    bool textLine = false;
     qint64 unclosedQuoteLine = 0; // where a quote that is never closed opened (0: none)
     // The captured columns (see TableSource::capture), quotes removed, absent where the row is
     // too short; with all fields captured, every field too.
@@ -151,8 +152,14 @@ public:
     virtual void capture(const std::array<int, capturedFields> &columns, bool all) = 0;
     // The records of the look-ahead alone, nothing written: for what their values settle.
     virtual void scanLookahead(RecordHandler &handler) = 0;
-    // The whole table, every byte to out; false where the output failed.
-    virtual bool run(RecordHandler &handler, TableOutput &out) = 0;
+    // The writer of what the program adds, in this source's format: the result columns (layout)
+    // after the table's width, figures with the decimal mark given where the format writes one.
+    // Asked for before run(), and only where something is written.
+    virtual std::unique_ptr<TableSink> sink(TableOutput &out, const ResultLayout &layout,
+                                            DecimalMark mark, int width) = 0;
+    // The whole table, every byte to out (none: only read); false where the output failed or the
+    // handler stopped.
+    virtual bool run(RecordHandler &handler, TableOutput *out) = 0;
     // After a failed run(): why the source could not be read on, where it stopped before writing
     // anything (empty: the output failed).
     virtual QString failure() const { return {}; }
@@ -165,11 +172,10 @@ public:
     virtual qint64 bytesTotal() const = 0;
 
     // A workbook's sheet: its last used column (the results stand after it), its sheets and the
-    // one read, and before run() how many columns are added after which.
+    // one read.
     virtual int usedWidth() const { return 0; }
     virtual QStringList sheets() const { return {}; }
     virtual QString sheet() const { return {}; }
-    virtual void appending(int /*width*/, int /*columns*/) {}
 
     QString decode(std::string_view bytes) const { return decodeTable(bytes, format().encoding); }
     std::string encode(const QString &text) const { return encodeTable(text, format().encoding); }

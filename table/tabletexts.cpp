@@ -82,6 +82,12 @@ QString notNumber(bool compared)
     return compared ? u"Porovnávaná výměra musí být číslo"_s : messages::notNumber();
 }
 
+QString fieldTooLong(bool compared, std::size_t limit)
+{
+    return u"%1: pole má víc než %2 znaků"_s.arg(notNumber(compared),
+                                                 QLocale(QLocale::Czech).toString(qint64(limit)));
+}
+
 QString notNumberCell(bool compared, CellKind kind, const QString &text)
 {
     switch (kind) {
@@ -226,11 +232,23 @@ QString workbookDamaged()
     return u"Sešit je poškozený nebo neúplný: otevřete jej v tabulkovém procesoru a uložte znovu."_s;
 }
 
-QString sheetWiderThanStated(const QString &sheet, qint64 row)
+QString workbookPart(const QString &why)
 {
-    return u"List %1 má v řádku %2 buňky za rozsahem, který sám uvádí: výsledky by je přepsaly. "
-           "Otevřete sešit v tabulkovém procesoru a uložte znovu."_s.arg(quoted(sheet),
-                                                                         QString::number(row));
+    return u"Sešit je poškozený (%1): otevřete jej v tabulkovém procesoru a uložte znovu."_s.arg(
+        why);
+}
+
+QString sheetEncoding(const QString &encoding)
+{
+    return u"List sešitu je v kódování %1, které program nečte: otevřete sešit v tabulkovém "
+           "procesoru a uložte jej znovu (v UTF-8)."_s.arg(quoted(encoding));
+}
+
+QString noRoomForResults(const QString &sheet, int columns)
+{
+    return u"List %1 nemá za posledním sloupcem s hodnotou místo pro %2 sloupců s výsledky "
+           "(list má nejvýše 16 384 sloupců, XFD): přesuňte nebo smažte hodnoty v posledních "
+           "sloupcích."_s.arg(quoted(sheet), QString::number(columns));
 }
 
 QString workbookProtected()

@@ -46,6 +46,9 @@ QString missingAreaField(int column);
 QString missingComparedField(int column);
 QString tooManyFields(int fields, int width);
 QString notNumber(bool compared);
+// A field longer than any number (limit: the characters a number may have, blanks around it
+// left out).
+QString fieldTooLong(bool compared, std::size_t limit);
 // A workbook's cell that holds something other than a number (a date, a logical value, an error,
 // a formula without a stored result).
 QString notNumberCell(bool compared, CellKind kind, const QString &value);
@@ -72,7 +75,11 @@ QString encodingChanged(const QString &encoding, qint64 row, const ChoiceNames &
 
 // Usage errors: the table cannot be processed at all.
 QString workbookDamaged();
-QString sheetWiderThanStated(const QString &sheet, qint64 row);
+// A part of the workbook that is no well-formed XML (why: which way), one in an encoding the
+// program does not read, a sheet without room after its last value.
+QString workbookPart(const QString &why);
+QString sheetEncoding(const QString &encoding);
+QString noRoomForResults(const QString &sheet, int columns);
 QString workbookProtected();
 QString sheetMissing(const QString &wanted, const QStringList &sheets);
 QString sheetEmpty(const QString &sheet);

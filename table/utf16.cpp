@@ -1,5 +1,7 @@
 #include "utf16.h"
 
+#include "utf8.h"
+
 namespace mezni {
 
 namespace {
@@ -8,25 +10,6 @@ namespace {
 // three is a byte the table's reader acts on (a line end, a quote, a delimiter), so that the
 // reader passes all three through together.
 constexpr unsigned char oddByte = 0xFE;
-
-void appendUtf8(std::string &out, char32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) { // surrogates without their pair too
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 
 } // namespace
 
@@ -81,13 +64,13 @@ bool Utf16Input::fill()
             if (i + 4 <= m_raw.size()) {
                 const char16_t low = unit(i + 2);
                 if (low >= 0xDC00 && low < 0xE000) {
-                    appendUtf8(m_out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (low - 0xDC00));
+                    utf8::append(0x10000 + ((char32_t(u) - 0xD800) << 10) + (low - 0xDC00), m_out);
                     i += 4;
                     continue;
                 }
             }
         }
-        appendUtf8(m_out, u);
+        utf8::append(u, m_out);
         i += 2;
     }
     m_raw.remove(0, i);

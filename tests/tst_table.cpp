@@ -26,7 +26,7 @@ public:
         records += fields;
         return true;
     }
-    void pendingAreRows() override {}
+    void pendingAreRows(const RowCells &) override {}
 };
 
 TableResult read(const QByteArray &bytes, const TableOptions &options,
@@ -36,7 +36,7 @@ TableResult read(const QByteArray &bytes, const TableOptions &options,
     QBuffer in(&copy);
     in.open(QIODevice::ReadOnly);
     DiscardedOutput out;
-    return processTable(in, out, options, locale, observer);
+    return processTable(in, &out, options, locale, observer);
 }
 
 } // namespace

@@ -210,7 +210,7 @@ void TestTableWindow::modelShowsTheTable()
     connect(&worker, &TableWorker::started, &model,
             [&](quint64, const TableResult &plan) { model.start(plan); });
     connect(&worker, &TableWorker::rows, &model,
-            [&](quint64, std::shared_ptr<const TableRows> rows) { model.append(rows); });
+            [&](quint64, std::shared_ptr<const KeptRows> rows) { model.append(rows); });
     TableOptions options;
     if (table.contains("Nov"))
         options.compareColumn = u"3"_s;

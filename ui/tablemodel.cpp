@@ -14,24 +14,6 @@ namespace mezni {
 
 using namespace Qt::StringLiterals;
 
-void TableRows::add(const FieldBytes &fields, RowState state)
-{
-    starts.push_back(bytes.size());
-    states.push_back(state);
-    widest = std::max(widest, int(fields.size()));
-    // Each field: its length and kind (length × 8 + kind) in groups of seven bits, then its bytes.
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const std::string_view field = fields.field(i);
-        std::size_t n = field.size() << 3 | std::size_t(fields.kind(i));
-        do {
-            const auto low = char(n & 0x7F);
-            n >>= 7;
-            bytes += char(low | (n ? 0x80 : 0));
-        } while (n);
-        bytes += field;
-    }
-}
-
 TableModel::TableModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 void TableModel::start(const TableResult &plan)
@@ -42,7 +24,6 @@ void TableModel::start(const TableResult &plan)
     m_rows = 0;
     m_cachedRow = -1;
     m_unclosed.clear();
-    m_firstRow = plan.columns.headerRow + 1;
     m_headers = plan.columns.headers;
     m_dataColumns = int(m_headers.size());
     m_rules = plan.rules;
@@ -52,7 +33,7 @@ void TableModel::start(const TableResult &plan)
     endResetModel();
 }
 
-void TableModel::append(std::shared_ptr<const TableRows> rows)
+void TableModel::append(std::shared_ptr<const KeptRows> rows)
 {
     if (!rows || rows->size() == 0)
         return;
@@ -94,77 +75,29 @@ RowState TableModel::state(int row) const
     return m_chunks[c.chunk]->states[c.index];
 }
 
+qint64 TableModel::tableRow(int row) const
+{
+    const Cell c = locate(row);
+    return m_chunks[c.chunk]->numbers[c.index];
+}
+
 const FieldBytes &TableModel::fields(int row) const
 {
     if (row == m_cachedRow)
         return m_fields;
     const Cell c = locate(row);
-    const TableRows &rows = *m_chunks[c.chunk];
-    const std::size_t begin = rows.starts[c.index];
-    const std::size_t end =
-        c.index + 1 < rows.size() ? rows.starts[c.index + 1] : rows.bytes.size();
-    m_fields.clear();
-    for (std::size_t at = begin; at < end;) {
-        std::size_t n = 0;
-        for (int shift = 0;; shift += 7) {
-            const auto b = static_cast<unsigned char>(rows.bytes[at++]);
-            n |= std::size_t(b & 0x7F) << shift;
-            if (!(b & 0x80))
-                break;
-        }
-        const auto kind = CellKind(n & 7);
-        n >>= 3;
-        m_fields.bytes.append(rows.bytes, at, n);
-        m_fields.ends.push_back(std::uint32_t(m_fields.bytes.size()));
-        if (kind != CellKind::Text || !m_fields.kinds.empty()) {
-            m_fields.kinds.resize(m_fields.ends.size() - 1, CellKind::Text);
-            m_fields.kinds.push_back(kind);
-        }
-        at += n;
-    }
-    m_cells = {};
-    switch (rows.states[c.index]) {
-    case RowState::Computed:
-    case RowState::Outside:
-    case RowState::Failed:
-        m_cells = evaluateRow(rowFields(m_fields, m_rules), m_rules);
-        break;
-    case RowState::Missing:
-        m_cells.error = tabletexts::missingArea();
-        break;
-    default:
-        break;
-    }
+    m_chunks[c.chunk]->read(c.index, m_fields);
+    m_ownFields = m_chunks[c.chunk]->fieldCounts[c.index];
     m_cachedRow = row;
     return m_fields;
 }
 
-const RowCells &TableModel::cells(int row) const
-{
-    fields(row);
-    return m_cells;
-}
-
-// The texts the command line writes into the result columns.
+// The cells the pipeline gave the row, as the command line writes them.
 QString TableModel::resultText(int row, int column) const
 {
-    const RowCells &c = cells(row);
-    const bool verdict = m_rules.compareColumn >= 0;
-    if (column < 4) {
-        if (!c.figures)
-            return {};
-        const Figures &f = *c.figures;
-        const double value = column == 0   ? double(f.delta)
-                             : column == 1 ? double(f.twoDelta)
-                             : column == 2 ? f.min
-                                           : f.max;
-        std::string text;
-        appendPlainOneDecimal(value, decimalChar(m_rules.numbers.mark), text);
-        return QString::fromLatin1(text);
-    }
-    if (verdict && column == 4)
-        return c.verdict ? tabletexts::verdict(*c.verdict) : QString();
-    return c.error;
+    const FieldBytes &f = fields(row);
+    const std::size_t at = m_ownFields + std::size_t(column);
+    return at < f.size() ? QString::fromUtf8(f.field(at)) : QString();
 }
 
 QString TableModel::reason(int row) const
@@ -172,17 +105,12 @@ QString TableModel::reason(int row) const
     switch (state(row)) {
     case RowState::Unclosed:
         return m_unclosed;
-    case RowState::Outside: {
-        const RowCells &c = cells(row);
-        std::string min, max;
-        appendPlainOneDecimal(c.figures->min, decimalChar(m_rules.numbers.mark), min);
-        appendPlainOneDecimal(c.figures->max, decimalChar(m_rules.numbers.mark), max);
-        return u"Porovnávaná výměra leží mimo meze %1 až %2"_s.arg(QString::fromLatin1(min),
-                                                                   QString::fromLatin1(max));
-    }
+    case RowState::Outside:
+        return u"Porovnávaná výměra leží mimo meze %1 až %2"_s.arg(resultText(row, 2),
+                                                                   resultText(row, 3));
     case RowState::Missing:
     case RowState::Failed:
-        return cells(row).error;
+        return resultText(row, int(m_results.size()) - 1);
     default:
         return {};
     }
@@ -200,7 +128,7 @@ QVariant TableModel::data(const QModelIndex &index, int role) const
         if (column >= m_dataColumns)
             return resultText(row, column - m_dataColumns);
         const FieldBytes &f = fields(row);
-        if (std::size_t(column) >= f.size())
+        if (std::size_t(column) >= m_ownFields)
             return QString();
         QString text = decodeTable(f.field(std::size_t(column)), m_rules.encoding);
         // A workbook's number with the table's decimal mark, its logical values in words.

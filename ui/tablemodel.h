@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rowevaluator.h"
+#include "keptrows.h"
 #include "table.h"
 
 #include <QAbstractTableModel>
@@ -12,40 +12,10 @@
 
 namespace mezni {
 
-// What became of one row of the table, as the pipeline decided it.
-enum class RowState : std::uint8_t {
-    Blank,    // passed without results
-    Pending,  // an empty line of one column after the last row: no row
-    Missing,  // an empty line of one column between rows: a parcel without its area
-    Computed, // figures (and a verdict within the bounds)
-    Outside,  // figures, the compared area outside the bounds
-    Failed,   // the reason in "Chyba"
-    Unclosed, // a quote never closed: the rest of the file, without results
-    Unread,   // the columns are not chosen yet: no results
-};
-
-inline bool isProblem(RowState s)
-{
-    return s == RowState::Missing || s == RowState::Outside || s == RowState::Failed ||
-           s == RowState::Unclosed;
-}
-
-// Rows as the worker hands them over: every field of every row in one buffer (each field its
-// length, then its bytes), where each row starts, and what became of it.
-struct TableRows
-{
-    std::string bytes;
-    std::vector<quint64> starts;
-    std::vector<RowState> states;
-    int widest = 0; // the most fields of a row
-
-    void add(const FieldBytes &fields, RowState state);
-    std::size_t size() const { return starts.size(); }
-};
-
 // The table as a spreadsheet shows it: the header's names as column headers, each row's fields
-// decoded only when shown, and after them the result columns with the very texts the command
-// line writes. Rows are kept compactly, a million of them in little more than the file's size.
+// decoded only when shown, and after them the result columns with the very cells the pipeline
+// computed, as the command line writes them. Rows are kept compactly, a million of them in little
+// more than the file's size.
 class TableModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -57,7 +27,7 @@ public:
 
     // A new reading of the table: its columns and rules; the rows follow in batches.
     void start(const TableResult &plan);
-    void append(std::shared_ptr<const TableRows> rows);
+    void append(std::shared_ptr<const KeptRows> rows);
     void setUnclosedQuote(const QString &message) { m_unclosed = message; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -67,7 +37,7 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     RowState state(int row) const;
-    qint64 tableRow(int row) const { return m_firstRow + row; }
+    qint64 tableRow(int row) const;
     int dataColumns() const { return m_dataColumns; }
     // The reason a row gets, or for a row outside its bounds what it is outside of.
     QString reason(int row) const;
@@ -80,13 +50,11 @@ private:
     };
     Cell locate(int row) const;
     const FieldBytes &fields(int row) const;
-    const RowCells &cells(int row) const;
     QString resultText(int row, int column) const;
 
-    std::vector<std::shared_ptr<const TableRows>> m_chunks;
+    std::vector<std::shared_ptr<const KeptRows>> m_chunks;
     std::vector<qint64> m_ends; // rows up to the end of each chunk
     qint64 m_rows = 0;
-    qint64 m_firstRow = 1; // the table's number of the first row shown
     int m_dataColumns = 0;
     QStringList m_headers;
     QStringList m_results;
@@ -97,7 +65,7 @@ private:
     // The last row decoded: a view paints one row's cells one after another.
     mutable int m_cachedRow = -1;
     mutable FieldBytes m_fields;
-    mutable RowCells m_cells;
+    mutable std::size_t m_ownFields = 0;
 };
 
 } // namespace mezni

@@ -486,7 +486,7 @@ void TableWindow::started(quint64 id, const TableResult &plan)
     showChoices(plan);
 }
 
-void TableWindow::arrived(quint64 id, std::shared_ptr<const TableRows> rows)
+void TableWindow::arrived(quint64 id, std::shared_ptr<const KeptRows> rows)
 {
     if (id != m_job)
         return;

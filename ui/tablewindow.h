@@ -69,7 +69,7 @@ private:
     void stop();
     void stopThread();
     void started(quint64 id, const TableResult &plan);
-    void arrived(quint64 id, std::shared_ptr<const TableRows> rows);
+    void arrived(quint64 id, std::shared_ptr<const KeptRows> rows);
     void fitReasons();
     void progressed(quint64 id, qint64 done, qint64 total);
     void finished(quint64 id, const TableResult &result);

@@ -2,6 +2,8 @@
 
 #include "checkedoutput.h"
 #include "files.h"
+#include "numbers.h"
+#include "resultcells.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,7 +18,20 @@ namespace {
 constexpr std::size_t batchRows = 1 << 16;
 constexpr qint64 batchMilliseconds = 100;
 
-// Collects what the pipeline decides of each record into batches for the model.
+// The result cells of a row as the table writes them, for the grid.
+class ResultTexts final : public ResultWriter
+{
+public:
+    std::vector<std::string> texts;
+    void figure(int column, std::string_view plain) override { texts[std::size_t(column)] = plain; }
+    void text(int column, const QString &text) override
+    {
+        texts[std::size_t(column)] = text.toStdString();
+    }
+};
+
+// Collects what the pipeline decides of each record into batches for the model: the fields and
+// the very cells the pipeline computed.
 class Collector final : public TableObserver
 {
 public:
@@ -27,7 +42,13 @@ public:
         m_clock.start();
     }
 
-    void started(const TableResult &plan) override { emit m_worker.started(m_id, plan); }
+    void started(const TableResult &plan) override
+    {
+        m_layout.verdict = plan.columns.compare >= 0;
+        m_decimal = decimalChar(plan.rules.numbers.mark);
+        m_resolved = plan.rules.areaColumn >= 0;
+        emit m_worker.started(m_id, plan);
+    }
 
     bool record(const Record &r, Kind kind, const RowCells *cells) override
     {
@@ -47,45 +68,78 @@ public:
         case Kind::Blank:
             break;
         case Kind::Pending:
-            m_pending.push_back(m_batch->size());
             state = RowState::Pending;
             break;
         case Kind::Unclosed:
             state = RowState::Unclosed;
             break;
         }
-        if (r.all)
-            m_batch->add(*r.all, state);
-        if (m_pending.empty() &&
-            (m_batch->size() >= batchRows || m_clock.elapsed() >= batchMilliseconds))
+        if (!r.all)
+            return true;
+        // Held, in order, while an empty line waits to be known as a row or no row.
+        if (state == RowState::Pending || !m_held.empty()) {
+            m_held.push_back({*r.all, r.row, state});
+            return true;
+        }
+        m_batch->add(*r.all, r.row, state, results(cells));
+        if (m_batch->size() >= batchRows || m_clock.elapsed() >= batchMilliseconds)
             flush();
         return true;
     }
 
-    void pendingAreRows() override
+    void pendingAreRows(const RowCells &cells) override
     {
-        for (const std::size_t i : m_pending)
-            m_batch->states[i] = RowState::Missing;
-        m_pending.clear();
+        for (Held &h : m_held) {
+            const bool row = h.state == RowState::Pending;
+            m_batch->add(h.fields, h.number, row ? RowState::Missing : h.state,
+                         results(row ? &cells : nullptr));
+        }
+        m_held.clear();
     }
 
-    void flush()
+    // The batch to the model; at the end, the empty lines after the last row too.
+    void flush(bool end = false)
     {
+        if (end) {
+            for (const Held &h : m_held)
+                m_batch->add(h.fields, h.number, h.state, {});
+            m_held.clear();
+        }
         emit m_worker.progress(m_id, m_file.pos(), m_file.size());
         if (m_batch->size() > 0) {
             emit m_worker.rows(m_id, std::move(m_batch));
-            m_batch = std::make_shared<TableRows>();
+            m_batch = std::make_shared<KeptRows>();
         }
         m_clock.restart();
     }
 
 private:
+    struct Held
+    {
+        FieldBytes fields;
+        qint64 number;
+        RowState state;
+    };
+
+    std::vector<std::string> results(const RowCells *cells)
+    {
+        if (!cells || !m_resolved)
+            return {};
+        m_texts.texts.assign(std::size_t(m_layout.size()), std::string());
+        writeResults(*cells, m_layout, m_decimal, m_texts);
+        return m_texts.texts;
+    }
+
     TableWorker &m_worker;
     const std::atomic<quint64> &m_current;
     const quint64 m_id;
     const QIODevice &m_file;
-    std::shared_ptr<TableRows> m_batch = std::make_shared<TableRows>();
-    std::vector<std::size_t> m_pending; // rows of the batch that a later row makes rows
+    std::shared_ptr<KeptRows> m_batch = std::make_shared<KeptRows>();
+    std::vector<Held> m_held;
+    ResultLayout m_layout;
+    char m_decimal = ',';
+    bool m_resolved = false;
+    ResultTexts m_texts;
     QElapsedTimer m_clock;
 };
 
@@ -96,7 +150,7 @@ public:
     Stop(const std::atomic<quint64> &current, quint64 id) : m_current(current), m_id(id) {}
     void started(const TableResult &) override {}
     bool record(const Record &, Kind, const RowCells *) override { return m_current == m_id; }
-    void pendingAreRows() override {}
+    void pendingAreRows(const RowCells &) override {}
 
 private:
     const std::atomic<quint64> &m_current;
@@ -108,7 +162,7 @@ private:
 TableWorker::TableWorker()
 {
     qRegisterMetaType<mezni::TableResult>();
-    qRegisterMetaType<std::shared_ptr<const mezni::TableRows>>();
+    qRegisterMetaType<std::shared_ptr<const mezni::KeptRows>>();
 }
 
 void TableWorker::run(const TableJob &job)
@@ -126,10 +180,10 @@ void TableWorker::run(const TableJob &job)
     if (job.saveTo.isEmpty()) {
         Collector collector(*this, m_current, job.id, file);
         DiscardedOutput nowhere;
-        const TableResult result = processTable(file, nowhere, job.options, job.locale, &collector);
+        const TableResult result = processTable(file, nullptr, job.options, job.locale, &collector);
         if (result.stopped)
             return;
-        collector.flush();
+        collector.flush(true);
         emit finished(job.id, result);
         return;
     }
@@ -147,7 +201,7 @@ void TableWorker::run(const TableJob &job)
     CheckedOutput out(target.device());
     CheckedTableOutput table(out);
     Stop stop(m_current, job.id);
-    const TableResult result = processTable(file, table, job.options, job.locale, &stop);
+    const TableResult result = processTable(file, &table, job.options, job.locale, &stop);
     if (result.stopped)
         return; // the save file is dropped: nothing written
     if (!result.usageError.isEmpty())

@@ -37,7 +37,7 @@ public:
 
 signals:
     void started(quint64 id, const mezni::TableResult &plan);
-    void rows(quint64 id, std::shared_ptr<const mezni::TableRows> rows);
+    void rows(quint64 id, std::shared_ptr<const mezni::KeptRows> rows);
     void progress(quint64 id, qint64 done, qint64 total);
     void finished(quint64 id, const mezni::TableResult &result);
     // After a save: the reason it failed, or nothing.

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "tablesource.h"
+
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QIODevice;
 
-// The zip container of workbooks, through zlib's minizip: entries read piece by piece, written
-// anew, or copied with their compressed bytes as they are.
+// The zip container of workbooks: read through zlib's minizip, entries piece by piece; written as
+// a stream (zlib's deflate), entries anew or copied with their compressed bytes as they are.
 namespace mezni {
 
 struct ZipEntry
@@ -58,24 +62,48 @@ private:
     std::unique_ptr<struct ZipIo> m_io;
 };
 
+// A zip written as a stream of bytes: each entry's local header, its data, for an entry written
+// as it is deflated a data descriptor after it, then the central directory. Nothing is sought
+// back, so it goes through the checked output to a file or a pipe alike, as it is made.
 class ZipWriter
 {
 public:
-    explicit ZipWriter(QIODevice &device);
+    explicit ZipWriter(TableOutput &out);
     ~ZipWriter();
     ZipWriter(const ZipWriter &) = delete;
     ZipWriter &operator=(const ZipWriter &) = delete;
 
-    // An entry written anew, deflated, with the date and attributes of the one it replaces.
-    bool add(const ZipEntry &like, const QByteArray &data);
     // An entry copied from a reader with its compressed bytes as they are.
     bool copy(ZipReader &from, const ZipEntry &entry);
-    bool close();
+    // An entry written anew whole, deflated (stored where the one it replaces was), with the date
+    // and attributes of the one it replaces.
+    bool add(const ZipEntry &like, std::string_view data);
+    // An entry deflated as it is written: begin(), write() as often as needed, end().
+    bool begin(const ZipEntry &like);
+    bool write(std::string_view data);
+    bool end();
+    // The central directory: the zip is complete.
+    bool finish();
+    // Why writing failed where it was not the output (the output's own reason is its own).
+    const QString &error() const { return m_error; }
 
 private:
-    bool begin(const ZipEntry &entry, bool raw, int method);
-    void *m_zip = nullptr;
-    std::unique_ptr<struct ZipIo> m_io;
+    struct Written
+    {
+        ZipEntry entry;
+        quint64 offset;
+        quint16 flag;
+    };
+    bool header(const ZipEntry &entry, quint16 flag, bool sizesKnown);
+    bool put(std::string_view bytes);
+    bool fits(quint64 value);
+
+    TableOutput &m_out;
+    quint64 m_offset = 0;
+    std::vector<Written> m_written;
+    std::unique_ptr<struct Deflater> m_deflater;
+    ZipEntry m_current;
+    QString m_error;
 };
 
 } // namespace mezni

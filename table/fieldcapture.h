@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mezni {
+
+// A field is read by the evaluator up to here: no number is that long.
+inline constexpr std::size_t capturedFieldLimit = 4096;
+
+// A field as the evaluator gets it, whatever the table's format: the blanks around it left out
+// (a number with spaces around it is a number), and kept only as far as shows that it is longer
+// than any number, so that a huge field never costs memory.
+class FieldCapture
+{
+public:
+    void clear()
+    {
+        m_text.clear();
+        m_blanks.clear();
+    }
+    void append(std::string_view bytes)
+    {
+        for (const char c : bytes) {
+            if (c == ' ' || c == '\t') {
+                if (!m_text.empty() && m_blanks.size() <= capturedFieldLimit)
+                    m_blanks += c;
+                continue;
+            }
+            if (m_text.size() > capturedFieldLimit)
+                continue;
+            m_text += m_blanks;
+            m_blanks.clear();
+            m_text += c;
+        }
+        if (m_text.size() > capturedFieldLimit + 1)
+            m_text.resize(capturedFieldLimit + 1);
+    }
+    // At most one byte past the limit.
+    std::string_view text() const { return m_text; }
+
+private:
+    std::string m_text, m_blanks;
+};
+
+} // namespace mezni

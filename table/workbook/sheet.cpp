@@ -1,0 +1,167 @@
+#include "sheet.h"
+
+#include <cctype>
+
+namespace mezni::spreadsheet {
+
+std::string columnName(int index)
+{
+    std::string name;
+    for (int n = index + 1; n > 0; n = (n - 1) / 26)
+        name.insert(name.begin(), char('A' + (n - 1) % 26));
+    return name;
+}
+
+int columnOf(std::string_view reference)
+{
+    std::size_t i = 0;
+    if (i < reference.size() && reference[i] == '$')
+        ++i;
+    int column = 0;
+    const std::size_t first = i;
+    for (; i < reference.size(); ++i) {
+        char c = reference[i];
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+        if (c < 'A' || c > 'Z')
+            break;
+        column = column * 26 + (c - 'A' + 1);
+        if (column > columnLimit)
+            return -1;
+    }
+    return i == first ? -1 : column - 1;
+}
+
+qint64 rowOf(std::string_view reference)
+{
+    std::size_t i = 0;
+    while (i < reference.size() &&
+           (reference[i] == '$' || std::isalpha(static_cast<unsigned char>(reference[i]))))
+        ++i;
+    qint64 row = 0;
+    for (; i < reference.size() && reference[i] >= '0' && reference[i] <= '9'; ++i) {
+        row = row * 10 + (reference[i] - '0');
+        if (row > rowLimit)
+            return 0;
+    }
+    return i == reference.size() ? row : 0;
+}
+
+std::string withoutColumns(std::string_view ranges, int first, int count)
+{
+    std::string result;
+    const auto add = [&result](int c1, std::string_view r1, int c2, std::string_view r2) {
+        if (!result.empty())
+            result += ' ';
+        result += columnName(c1);
+        result += r1;
+        if (c1 != c2 || r1 != r2) {
+            result += ':';
+            result += columnName(c2);
+            result += r2;
+        }
+    };
+    std::size_t at = 0;
+    while (at < ranges.size()) {
+        while (at < ranges.size() && ranges[at] == ' ')
+            ++at;
+        const std::size_t end = std::min(ranges.find(' ', at), ranges.size());
+        const std::string_view range = ranges.substr(at, end - at);
+        at = end;
+        if (range.empty())
+            continue;
+        const std::size_t colon = range.find(':');
+        const std::string_view a = range.substr(0, colon);
+        const std::string_view b = colon == range.npos ? a : range.substr(colon + 1);
+        const int c1 = columnOf(a), c2 = columnOf(b);
+        if (c1 < 0 || c2 < 0 || c2 < first || c1 >= first + count) {
+            if (!result.empty())
+                result += ' ';
+            result += range;
+            continue;
+        }
+        // The rows as written.
+        const auto rows = [](std::string_view ref) {
+            std::size_t i = ref.empty() || ref[0] != '$' ? 0 : 1;
+            while (i < ref.size() && std::isalpha(static_cast<unsigned char>(ref[i])))
+                ++i;
+            return ref.substr(i);
+        };
+        if (c1 < first)
+            add(c1, rows(a), first - 1, rows(b));
+        if (c2 >= first + count)
+            add(first + count, rows(a), c2, rows(b));
+    }
+    return result;
+}
+
+void Row::clear()
+{
+    fields.clear();
+    blank = true;
+    repeated = 1;
+    used = 0;
+}
+
+void Row::set(int column, std::string_view text, CellKind kind)
+{
+    if (kind != CellKind::Text || text.find_first_not_of(" \t\r\n") != text.npos)
+        blank = false;
+    if (column < int(fields.size())) {
+        FieldBytes rebuilt;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const bool here = int(i) == column;
+            rebuilt.bytes += here ? text : fields.field(i);
+            rebuilt.ends.push_back(std::uint32_t(rebuilt.bytes.size()));
+            rebuilt.kinds.push_back(here ? kind : fields.kind(i));
+        }
+        fields = std::move(rebuilt);
+        return;
+    }
+    while (int(fields.size()) < column) {
+        fields.ends.push_back(std::uint32_t(fields.bytes.size()));
+        if (!fields.kinds.empty())
+            fields.kinds.push_back(CellKind::Text);
+    }
+    fields.bytes += text;
+    fields.ends.push_back(std::uint32_t(fields.bytes.size()));
+    if (kind != CellKind::Text || !fields.kinds.empty()) {
+        fields.kinds.resize(fields.ends.size() - 1, CellKind::Text);
+        fields.kinds.push_back(kind);
+    }
+}
+
+EntryInput::EntryInput(ZipReader &zip, const std::string &name) : m_zip(zip)
+{
+    m_open = zip.open(name);
+}
+
+EntryInput::~EntryInput()
+{
+    if (m_open)
+        m_zip.close();
+}
+
+qint64 EntryInput::read(char *data, qint64 size)
+{
+    if (!m_open || m_ended)
+        return 0;
+    const qint64 got = m_zip.readSome(data, size);
+    if (got == 0) {
+        // A wrong checksum shows once everything has been read.
+        m_ended = true;
+        m_open = false;
+        return m_zip.close() ? 0 : -1;
+    }
+    return got;
+}
+
+std::string valueOf(const xml::Attribute *attribute)
+{
+    std::string value;
+    if (attribute && !xml::appendDecoded(attribute->value, value))
+        value.clear();
+    return value;
+}
+
+} // namespace mezni::spreadsheet
