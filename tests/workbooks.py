@@ -267,6 +267,47 @@ def make_large(folder):
             z.writestr(name, data)
 
 
+def make_straddle(folder):
+    """A row whose bytes stand across the end of the reader's first 256 KiB piece of the sheet, at
+    every offset within the row: straddle-K.xlsx has the piece end K bytes into row 2."""
+    ns = 'xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"'
+    head = f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?><worksheet {ns}><sheetData>' \
+           '<row r="1"><c r="A1" t="inlineStr"><is><t>Parcela</t></is></c>' \
+           '<c r="B1" t="inlineStr"><is><t>Výměra</t></is></c><c r="C1" t="inlineStr"><is><t>'
+    pad_end = '</t></is></c></row>'
+    row2 = ('<row r="2" spans="1:3"><c r="A2" t="inlineStr"><is><t>1</t></is></c>'
+            '<c r="B2" s="0" t="n"><v>2500</v></c><c r="C2" t="inlineStr"><is><t>x</t></is></c></row>')
+    tail = '</sheetData></worksheet>'
+    wb_xml = (f'<?xml version="1.0" encoding="UTF-8"?><workbook {ns} xmlns:r="http://schemas.'
+              'openxmlformats.org/officeDocument/2006/relationships"><sheets><sheet name="P" '
+              'sheetId="1" r:id="rId1"/></sheets></workbook>')
+    rels = ('<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.'
+            'openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="http://'
+            'schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" '
+            'Target="worksheets/sheet1.xml"/></Relationships>')
+    root = ('<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.'
+            'openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="http://'
+            'schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" '
+            'Target="xl/workbook.xml"/></Relationships>')
+    types = ('<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.'
+             'org/package/2006/content-types"><Default Extension="rels" ContentType="application/'
+             'vnd.openxmlformats-package.relationships+xml"/><Default Extension="xml" '
+             'ContentType="application/xml"/><Override PartName="/xl/workbook.xml" ContentType='
+             '"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>'
+             '<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.'
+             'openxmlformats-officedocument.spreadsheetml.worksheet+xml"/></Types>')
+    for k in range(len(row2.encode())):
+        pad = (1 << 18) - k - len((head + pad_end).encode())
+        sheet = head + "p" * pad + pad_end + row2 + tail
+        assert sheet.encode().index(row2.encode()) == (1 << 18) - k
+        with zipfile.ZipFile(folder / f"straddle-{k}.xlsx", "w", zipfile.ZIP_DEFLATED) as z:
+            z.writestr("[Content_Types].xml", types)
+            z.writestr("_rels/.rels", root)
+            z.writestr("xl/workbook.xml", wb_xml)
+            z.writestr("xl/_rels/workbook.xml.rels", rels)
+            z.writestr("xl/worksheets/sheet1.xml", sheet)
+
+
 def changed(before, after):
     with zipfile.ZipFile(before) as a, zipfile.ZipFile(after) as b:
         if a.namelist() != b.namelist():
@@ -284,6 +325,7 @@ if __name__ == "__main__":
         make_handmade(folder)
         make_odfpy(folder)
         make_large(folder)
+        make_straddle(folder)
     elif command == "read":
         read(sys.argv[2], sys.argv[3])
     elif command == "changed":
