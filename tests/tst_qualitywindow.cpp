@@ -79,10 +79,6 @@ void TestQualityWindow::results_data()
         << czech << u"100"_s << u"150"_s << 8
         << QStringList{u"40,0"_s, u"MIN 60,0, MAX 144,0"_s, u"50,0"_s, u"44,5"_s, u"ne"_s}
         << QString();
-    QTest::newRow("cs 100 and 144 m², code 8: keeps it by δ of the larger")
-        << czech << u"100"_s << u"144"_s << 8
-        << QStringList{u"40,0"_s, u"MIN 60,0, MAX 144,0"_s, u"44,0"_s, u"44,0"_s, u"ano"_s}
-        << QString();
     QTest::newRow("en 2 500 m², code 6")
         << english << u"2,500"_s << QString() << 6
         << QStringList{u"18.0"_s, u"MIN 2,482.0, MAX 2,518.0"_s, {}, {}, {}} << QString();
@@ -93,8 +89,6 @@ void TestQualityWindow::results_data()
         << czech << u"100"_s << u"sto"_s << 8
         << QStringList{u"40,0"_s, u"MIN 60,0, MAX 144,0"_s, {}, {}, {}}
         << u"Porovnávaná výměra musí být číslo"_s;
-    QTest::newRow("cs a negative area")
-        << czech << u"-5"_s << u"10"_s << 4 << QStringList(5) << u"Výměra nesmí být záporná"_s;
 }
 
 void TestQualityWindow::results()
