@@ -6,6 +6,7 @@
 #include "files.h"
 #include "numbers.h"
 #include "program.h"
+#include "qualityrule.h"
 #include "resulttexts.h"
 #include "standardstreams.h"
 #include "table.h"
@@ -101,11 +102,18 @@ struct Options
         u"Sloupec tabulky s výměrou, názvem nebo číslem od 1 (výchozí: sloupec, jehož název "
         "říká, že je to výměra)."_s,
         u"název|číslo"_s};
+    const QCommandLineOption kodKvality{
+        {u"k"_s, u"kod-kvality"_s},
+        u"Počítá podle kódu kvality nejméně přesně určeného lomového bodu hranice parcely "
+        "(3 až 8, katastrální vyhláška 357/2013 Sb., příloha bod 14.9) místo měřítka a způsobu: "
+        "δ = k · √P + q, P je větší z porovnávaných výměr; bez dvojnásobku."_s,
+        u"3–8"_s};
     const QCommandLineOption porovnat{
         u"porovnat"_s,
-        u"Druhý sloupec s výměrou (např. nově změřenou): sloupec V mezích řekne ano, leží-li "
-        "v mezích [MIN, MAX] výměry řádku, jinak ne."_s,
-        u"název|číslo"_s};
+        u"S tabulkou druhý sloupec s výměrou (např. nově změřenou): sloupec V mezích řekne ano, "
+        "leží-li v mezích [MIN, MAX] výměry řádku, jinak ne. S výměrami druhá výměra (např. nově "
+        "určená), s níž se porovná každá z nich."_s,
+        u"sloupec|výměra"_s};
     const QCommandLineOption bezHlavicky{u"bez-hlavicky"_s,
                                          u"První řádek tabulky jsou data, ne názvy sloupců."_s};
     const QCommandLineOption oddelovac{
@@ -146,19 +154,20 @@ struct Options
     const QCommandLineOption okno{
         u"okno"_s, u"Otevře okno, s tabulkami v okně tabulky (tak program spouští plocha)."_s};
     const QList<QCommandLineOption> all{
-        help,     version,     zpusob,         mapa,           soubor,    sloupec,
-        porovnat, bezHlavicky, oddelovac,      kodovani,       desetinna, radekHlavicky,
-        vystup,   list,        sloupecMeritka, sloupecZpusobu, okno};
-    const QList<QCommandLineOption> tableOnly{
-        sloupec,   porovnat,      bezHlavicky, oddelovac,      kodovani,
-        desetinna, radekHlavicky, list,        sloupecMeritka, sloupecZpusobu};
+        help,          version,  zpusob,      mapa,           soubor,         sloupec,
+        kodKvality,    porovnat, bezHlavicky, oddelovac,      kodovani,       desetinna,
+        radekHlavicky, vystup,   list,        sloupecMeritka, sloupecZpusobu, okno};
+    const QList<QCommandLineOption> tableOnly{sloupec,  bezHlavicky,    oddelovac,
+                                              kodovani, desetinna,      radekHlavicky,
+                                              list,     sloupecMeritka, sloupecZpusobu};
 
     Options()
     {
         parser.setApplicationDescription(
             u"Mezní odchylka výměry parcely: δ = k · √|výměra| + q, její dvojnásobek a mezní "
-            "hodnoty MIN a MAX.\nBez argumentů otevře okno; s výměrami nebo tabulkou počítá bez "
-            "okna."_s);
+            "hodnoty MIN a MAX (k a q podle měřítka mapy a způsobu určení výměry), nebo "
+            "volbou -k mezní odchylka a mezní hodnoty podle kódu kvality.\nBez argumentů otevře "
+            "okno; s výměrami nebo tabulkou počítá bez okna."_s);
         for (const QCommandLineOption &o : all)
             parser.addOption(o);
         parser.addPositionalArgument(u"výměra"_s, u"Výměra parcely v m², jedna nebo více."_s,
@@ -173,6 +182,9 @@ QString examples()
            "  %1 2500                     jedna výměra (1:1000, číselně)\n"
            "  %1 -m 1:2880 -z graficky 1250 2500,5\n"
            "                                          více výměr najednou\n"
+           "  %1 -k 8 100                 podle kódu kvality 8: MIN 60,0, MAX 144,0\n"
+           "  %1 -k 6 2500 --porovnat 2512,5\n"
+           "                                          porovnání evidované a nově určené výměry\n"
            "  %1 -s parcely.csv > vysledky.csv\n"
            "                                          celá tabulka (CSV z Excelu či LibreOffice)\n"
            "  %1 -s parcely.csv -o vysledky.csv\n"
@@ -201,8 +213,11 @@ struct Request
 {
     enum class Kind { Help, Version, Areas, Table } kind = Kind::Areas;
     QStringList areas;
-    QString table;                 // the path, "-" for standard input
-    std::optional<QString> output; // -o
+    std::optional<qint32> qualityCode; // -k: the rule by quality code
+    QString comparedText;              // --porovnat with areas, as typed
+    double compared = -1;              // and as read
+    QString table;                     // the path, "-" for standard input
+    std::optional<QString> output;     // -o
     TableOptions options;
 };
 
@@ -255,8 +270,9 @@ std::optional<TableEncoding> encodingNamed(const QString &value, QString &error)
     return std::nullopt;
 }
 
-// The arguments as a request, or the usage error.
-std::variant<Request, QString> parse(Options &o, const QStringList &arguments)
+// The arguments as a request, or the usage error. The locale reads an area given to compare.
+std::variant<Request, QString> parse(Options &o, const QStringList &arguments,
+                                     const QLocale &locale)
 {
     // Areas are set aside, so that a negative one is not taken for an option; the options that
     // take a value consume the next argument, even one that looks like an area.
@@ -330,6 +346,19 @@ std::variant<Request, QString> parse(Options &o, const QStringList &arguments)
         return error;
     if (p.isSet(o.vystup))
         r.output = p.value(o.vystup);
+    if (p.isSet(o.kodKvality)) {
+        r.qualityCode = qualityCodeOf(p.value(o.kodKvality));
+        if (!r.qualityCode)
+            return messages::unknownQualityCode(p.value(o.kodKvality)) + u'.';
+        for (const QCommandLineOption *other :
+             {&o.mapa, &o.zpusob, &o.sloupecMeritka, &o.sloupecZpusobu})
+            if (p.isSet(*other))
+                return u"Kód kvality (-k) je jiné pravidlo než měřítko mapy a způsob určení "
+                       "výměry: volbu --%1 s ním nezadávejte."_s.arg(other->names().constLast());
+        if (p.isSet(o.soubor))
+            return u"Kód kvality (-k) zatím počítá jen výměry zadané na příkazové řádce, ne "
+                   "tabulku."_s;
+    }
 
     if (!p.isSet(o.soubor)) {
         for (const QCommandLineOption &option : o.tableOnly)
@@ -339,6 +368,17 @@ std::variant<Request, QString> parse(Options &o, const QStringList &arguments)
         if (areas.isEmpty())
             return u"Zadejte výměru, nebo tabulku volbou --soubor."_s;
         r.areas = areas;
+        if (p.isSet(o.porovnat)) {
+            r.comparedText = p.value(o.porovnat).trimmed();
+            const AreaReading reading = readArea(r.comparedText, NumberFormat(locale));
+            if (!reading.area)
+                return u"Porovnávaná výměra %1: %2."_s.arg(
+                    quoted(r.comparedText),
+                    reading.message.isEmpty() ? u"Chybí výměra"_s : reading.message);
+            if (*reading.area < 0)
+                return messages::negativeCompared() + u'.';
+            r.compared = *reading.area;
+        }
         return r;
     }
     if (!areas.isEmpty())
@@ -358,18 +398,49 @@ std::variant<Request, QString> parse(Options &o, const QStringList &arguments)
     return r;
 }
 
+// The lines of one area by the rule asked for, or its message.
+std::variant<QStringList, QString> areaLines(const Request &r, const QString &area,
+                                             const NumberFormat &numbers)
+{
+    const bool comparing = !r.comparedText.isEmpty();
+    if (!r.qualityCode) {
+        QStringList lines{captions::area() + u' ' + area};
+        const Evaluation e = evaluateText(area, r.options.lngZpusob, r.options.lngMapa, numbers);
+        if (e.kind != Evaluation::Kind::Results)
+            return e.kind == Evaluation::Kind::Nothing ? u"Chybí výměra"_s : e.message;
+        for (const QString &line : resultLines(e.figures, numbers))
+            lines += line;
+        if (comparing) {
+            // Judged against the bounds as printed, as a table's verdict is.
+            const bool within = shownOneDecimal(e.figures.min) <= r.compared &&
+                                r.compared <= shownOneDecimal(e.figures.max);
+            lines += {captions::comparedLabel.toString() + u' ' + r.comparedText,
+                      captions::withinLabel.toString() + u' ' + verdictWord(within)};
+        }
+        return lines;
+    }
+    const AreaReading reading = readArea(area, numbers);
+    if (!reading.area)
+        return reading.message.isEmpty() ? u"Chybí výměra"_s : reading.message;
+    const QualityEvaluation e =
+        comparing ? evaluateQualityAreas(*reading.area, r.compared, *r.qualityCode)
+                  : evaluateQualityArea(*reading.area, *r.qualityCode);
+    if (e.kind != Evaluation::Kind::Results)
+        return e.message;
+    return qualityLines(area, r.comparedText, e, numbers);
+}
+
 // The results of the areas into text, a bad area's message to err.
-int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, QString &text,
-                 QIODevice &err, const QLocale &locale)
+int computeAreas(const Request &r, QString &text, QIODevice &err, const QLocale &locale)
 {
     const NumberFormat numbers(locale);
     int status = AllComputed;
-    for (const QString &area : areas) {
-        const Evaluation e = evaluateText(area.trimmed(), zpusob, mapa, numbers);
-        if (e.kind != Evaluation::Kind::Results) {
-            QString message = e.kind == Evaluation::Kind::Nothing ? u"Chybí výměra"_s : e.message;
+    for (const QString &area : r.areas) {
+        const std::variant<QStringList, QString> result = areaLines(r, area.trimmed(), numbers);
+        if (const QString *error = std::get_if<QString>(&result)) {
+            QString message = *error;
             // A table given without -s.
-            if (e.message == messages::notNumber() && QFileInfo(area).isFile())
+            if (message == messages::notNumber() && QFileInfo(area).isFile())
                 message += u". %1 je soubor: tabulku spočítá %2 -s %3"_s.arg(
                     quoted(area), programName(), shellWord(area));
             write(err, u"%1: %2: %3\n"_s.arg(programName(), quoted(area), message));
@@ -378,8 +449,7 @@ int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, QString &
         }
         if (!text.isEmpty())
             text += u'\n';
-        text += captions::area() + u' ' + area.trimmed() + u'\n';
-        for (const QString &line : resultLines(e.figures, numbers))
+        for (const QString &line : std::get<QStringList>(result))
             text += line + u'\n';
     }
     return status;
@@ -530,7 +600,7 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
         break;
     case Request::Kind::Areas: {
         QString text;
-        status = computeAreas(r.areas, r.options.lngZpusob, r.options.lngMapa, text, err, locale);
+        status = computeAreas(r, text, err, locale);
         output.write(lines(text));
         break;
     }
@@ -554,7 +624,7 @@ int runCommandLine(const QStringList &arguments, QIODevice &in, QIODevice &out, 
                    const QLocale &locale)
 {
     Options options;
-    const std::variant<Request, QString> parsed = parse(options, arguments);
+    const std::variant<Request, QString> parsed = parse(options, arguments, locale);
     if (const QString *error = std::get_if<QString>(&parsed))
         return usageError(err, *error);
     return dispatch(std::get<Request>(parsed), options, in, out, err, locale);

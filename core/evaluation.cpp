@@ -69,19 +69,29 @@ Evaluation evaluateArea(double area, qint32 lngZpusob, qint32 lngMapa)
     return {Evaluation::Kind::Results, {}, {delta, twoDelta, lower, upper}};
 }
 
-Evaluation evaluateText(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
-                        const NumberFormat &numbers)
+AreaReading readArea(QStringView areaText, const NumberFormat &numbers)
 {
     if (areaText.isEmpty())
         return {};
-    // The text is read once; the formula takes the area as read.
     const std::optional<double> area = numbers.read(areaText);
     if (!area)
-        return information(messages::notNumber());
+        return {std::nullopt, messages::notNumber()};
     // A negative area is refused whichever way "-2.500" is read.
     if (*area >= 0 && numbers.readsTwoWays(areaText))
-        return information(messages::readsTwoWays(areaText.toString(), numbers));
-    return evaluateArea(*area, lngZpusob, lngMapa);
+        return {std::nullopt, messages::readsTwoWays(areaText.toString(), numbers)};
+    return {area, {}};
+}
+
+Evaluation evaluateText(QStringView areaText, qint32 lngZpusob, qint32 lngMapa,
+                        const NumberFormat &numbers)
+{
+    // The text is read once; the formula takes the area as read.
+    const AreaReading reading = readArea(areaText, numbers);
+    if (!reading.message.isEmpty())
+        return information(reading.message);
+    if (!reading.area)
+        return {};
+    return evaluateArea(*reading.area, lngZpusob, lngMapa);
 }
 
 } // namespace mezni

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 #include <array>
+#include <optional>
 
 namespace mezni {
 
@@ -49,6 +50,15 @@ inline QString computationFailed()
     return QStringLiteral("Při výpočtu výměry došlo k chybě ");
 }
 } // namespace messages
+
+// The area text read once with the locale's rules: the area, or the message why the text is none
+// (an empty text gives neither). A negative area is read as such, for the evaluation to refuse.
+struct AreaReading
+{
+    std::optional<double> area;
+    QString message;
+};
+AreaReading readArea(QStringView areaText, const NumberFormat &numbers);
 
 // An area already read (a finite double); never Nothing.
 Evaluation evaluateArea(double area, qint32 lngZpusob, qint32 lngMapa);

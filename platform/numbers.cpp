@@ -292,4 +292,13 @@ void appendPlainOneDecimal(double value, char decimal, std::string &out)
     out.append(start, std::size_t(std::end(buffer) - start));
 }
 
+double shownOneDecimal(double value)
+{
+    std::string text;
+    appendPlainOneDecimal(value, '.', text);
+    double result = value;
+    std::from_chars(text.data(), text.data() + text.size(), result);
+    return result;
+}
+
 } // namespace mezni

@@ -71,6 +71,10 @@ private:
 // into tables, QLocale::c()'s text with its point replaced.
 void appendPlainOneDecimal(double value, char decimal, std::string &out);
 
+// The value as its one-decimal figure reads back (2 471,04 → 2 471,0): what a verdict is judged
+// against, so that it never contradicts the bounds as shown.
+double shownOneDecimal(double value);
+
 // The double rounded once to the nearest 32-bit float, or nothing when that overflows the float
 // range (or the value is not finite).
 std::optional<float> toFloat32(double value);

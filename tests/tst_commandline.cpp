@@ -134,6 +134,40 @@ void TestCommandLine::areas_data()
            "14,0\nMezní hodnoty pro danou výměru: MIN 0,5, MAX 14,0\n"_s
         << u"mezni-odchylka: „abc“: Výměra musí být číslo\nmezni-odchylka: „-1E80“: Výměra nesmí "
            "být záporná\n"_s;
+    QTest::newRow("cs code 8, 100 m²: bounds exactly at the limit")
+        << czech << QStringList{u"-k"_s, u"8"_s, u"100"_s} << 0
+        << u"Výměra parcely: 100\nKód kvality: 8\nHodnota mezní odchylky: 40,0\nMezní hodnoty pro "
+           "danou výměru: MIN 60,0, MAX 144,0\n"_s
+        << QString();
+    QTest::newRow("cs code 8, compared with an area that does not keep the limit")
+        << czech << QStringList{u"--kod-kvality"_s, u"8"_s, u"100"_s, u"--porovnat"_s, u"150"_s}
+        << 0
+        << u"Výměra parcely: 100\nKód kvality: 8\nHodnota mezní odchylky: 40,0\nMezní hodnoty pro "
+           "danou výměru: MIN 60,0, MAX 144,0\nPorovnávaná výměra: 150\nRozdíl výměr: 50,0\n"
+           "Mezní odchylka větší výměry: 44,5\nV mezích: ne\n"_s
+        << QString();
+    QTest::newRow("en code 6, two areas compared with one")
+        << english
+        << QStringList{u"-k"_s, u" 6 "_s, u"2500"_s, u"2510.5"_s, u"--porovnat"_s, u"2519"_s} << 0
+        << u"Výměra parcely: 2500\nKód kvality: 6\nHodnota mezní odchylky: 18.0\nMezní hodnoty "
+           "pro danou výměru: MIN 2,482.0, MAX 2,518.0\nPorovnávaná výměra: 2519\nRozdíl výměr: "
+           "19.0\nMezní odchylka větší výměry: 18.1\nV mezích: ne\n\nVýměra parcely: 2510.5\nKód "
+           "kvality: 6\nHodnota mezní odchylky: 18.0\nMezní hodnoty pro danou výměru: MIN "
+           "2,492.5, MAX 2,528.5\nPorovnávaná výměra: 2519\nRozdíl výměr: 8.5\nMezní odchylka "
+           "větší výměry: 18.1\nV mezích: ano\n"_s
+        << QString();
+    QTest::newRow("cs code 3, bad areas do not stop the others")
+        << czech << QStringList{u"-k"_s, u"3"_s, u"abc"_s, u"-5"_s, u"12,5"_s} << 1
+        << u"Výměra parcely: 12,5\nKód kvality: 3\nHodnota mezní odchylky: 2,0\nMezní hodnoty pro "
+           "danou výměru: MIN 10,5, MAX 14,5\n"_s
+        << u"mezni-odchylka: „abc“: Výměra musí být číslo\nmezni-odchylka: „-5“: Výměra nesmí být "
+           "záporná\n"_s;
+    QTest::newRow("cs the older rule compared by its bounds as printed")
+        << czech << QStringList{u"2500"_s, u"--porovnat"_s, u"2529,04"_s} << 0
+        << u"Výměra parcely: 2500\nHodnota mezní odchylky: 14,5\nDvojnásobek mezní odchylky: "
+           "29,0\nMezní hodnoty pro danou výměru: MIN 2\u00A0471,0, MAX 2\u00A0529,0\n"
+           "Porovnávaná výměra: 2529,04\nV mezích: ne\n"_s
+        << QString();
 }
 
 void TestCommandLine::areas()
@@ -198,6 +232,27 @@ void TestCommandLine::usageErrors_data()
         << u"víckrát (sloupce 2 a 3)"_s;
     QTest::newRow("terminal escapes from the header shown escaped")
         << QStringList{u"-s"_s, u"-"_s} << "Parcela;\x1B[31mX\n1;2\n"_ba << u"„\\x1B[31mX“"_s;
+    QTest::newRow("quality code outside 3 to 8")
+        << QStringList{u"-k"_s, u"9"_s, u"100"_s} << QByteArray()
+        << u"Neznámý kód kvality „9“: zadejte 3, 4, 5, 6, 7 nebo 8."_s;
+    QTest::newRow("quality code and a scale: two rules")
+        << QStringList{u"-k"_s, u"6"_s, u"-m"_s, u"2880"_s, u"100"_s} << QByteArray()
+        << u"jiné pravidlo než měřítko mapy a způsob určení výměry: volbu --mapa"_s;
+    QTest::newRow("quality code and a method: two rules")
+        << QStringList{u"-z"_s, u"graficky"_s, u"--kod-kvality"_s, u"6"_s, u"100"_s} << QByteArray()
+        << u"volbu --zpusob"_s;
+    QTest::newRow("quality code and the scale's column: two rules")
+        << QStringList{u"-k"_s, u"6"_s, u"-s"_s, u"-"_s, u"--sloupec-meritka"_s, u"2"_s} << table
+        << u"volbu --sloupec-meritka"_s;
+    QTest::newRow("quality code and the method's column: two rules")
+        << QStringList{u"-k"_s, u"6"_s, u"--sloupec-zpusobu"_s, u"2"_s, u"100"_s} << QByteArray()
+        << u"volbu --sloupec-zpusobu"_s;
+    QTest::newRow("compared area not a number")
+        << QStringList{u"-k"_s, u"6"_s, u"100"_s, u"--porovnat"_s, u"abc"_s} << QByteArray()
+        << u"Porovnávaná výměra „abc“: Výměra musí být číslo."_s;
+    QTest::newRow("compared area negative")
+        << QStringList{u"100"_s, u"--porovnat"_s, u"-3"_s} << QByteArray()
+        << u"Porovnávaná výměra nesmí být záporná."_s;
     QTest::newRow("header row and no header")
         << QStringList{u"-s"_s, u"-"_s, u"--bez-hlavicky"_s, u"--radek-hlavicky"_s, u"2"_s} << table
         << u"vylučují"_s;

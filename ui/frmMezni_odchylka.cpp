@@ -2,6 +2,7 @@
 
 #include "appicon.h"
 #include "controls.h"
+#include "frmKodKvality.h"
 #include "keyposition.h"
 #include "messageboxes.h"
 #include "numbers.h"
@@ -50,6 +51,8 @@ namespace {
 
 // The window's shortcut for copying the results, shown in the context menu too.
 const QKeySequence copyResultsKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+// And the one for the window of the rule by quality code.
+const QKeySequence qualityWindowKeys(Qt::CTRL | Qt::Key_K);
 
 // The local files a drag brings, if it brings any.
 QStringList droppedFiles(const QMimeData *data)
@@ -95,6 +98,8 @@ frmMezni_odchylka::frmMezni_odchylka(MessageBoxes &messageBoxes, const QLocale &
     txtVymera->setFocus(Qt::OtherFocusReason);
     Form_Load();
 }
+
+frmMezni_odchylka::~frmMezni_odchylka() = default;
 
 void frmMezni_odchylka::createControls()
 {
@@ -174,6 +179,8 @@ void frmMezni_odchylka::createControls()
         b->installEventFilter(this);
     auto *copy = new QShortcut(copyResultsKeys, this);
     connect(copy, &QShortcut::activated, this, &frmMezni_odchylka::copyResults);
+    auto *quality = new QShortcut(qualityWindowKeys, this);
+    connect(quality, &QShortcut::activated, this, &frmMezni_odchylka::openQualityWindow);
     // Tables open in windows of their own: Ctrl+O, the context menu, a file dropped here.
     if (m_tables) {
         auto *open = new QShortcut(QKeySequence::Open, this);
@@ -186,6 +193,19 @@ void frmMezni_odchylka::openTable()
 {
     if (m_tables)
         m_tables->choose(this, lngZpusob, lngMapa);
+}
+
+// A window of its own, not a child: this window's controls and layout stay as they are. It starts
+// from the area typed here.
+void frmMezni_odchylka::openQualityWindow()
+{
+    if (!m_quality) {
+        m_quality = std::make_unique<frmKodKvality>(m_numbers.locale());
+        m_quality->setArea(txtVymera->text());
+    }
+    m_quality->show();
+    m_quality->raise();
+    m_quality->activateWindow();
 }
 
 void frmMezni_odchylka::dragEnterEvent(QDragEnterEvent *event)
@@ -566,6 +586,9 @@ bool frmMezni_odchylka::eventFilter(QObject *watched, QEvent *event)
                 menu->addAction(u"Otevřít &tabulku…"_s, this, &frmMezni_odchylka::openTable);
             open->setShortcut(QKeySequence::Open);
         }
+        QAction *quality = menu->addAction(u"Mezní odchylka podle kó&du kvality…"_s, this,
+                                           &frmMezni_odchylka::openQualityWindow);
+        quality->setShortcut(qualityWindowKeys);
         menu->exec(static_cast<QContextMenuEvent *>(event)->globalPos());
         return true;
     }

@@ -4,7 +4,9 @@
 // the option groups store, and hands every evaluation to the core (evaluate()), carrying out the
 // outcome: a message box, the three captions, the focus routine. The same figures reach a user
 // without the mouse as the text box's accessible description (spoken by screen readers) and as
-// lines for the clipboard (Ctrl+Shift+C). It never reads numbers back from its own labels.
+// lines for the clipboard (Ctrl+Shift+C). It never reads numbers back from its own labels. The
+// rule by quality code has a window of its own (frmKodKvality.h), opened by Ctrl+K or the area
+// box's context menu.
 
 #include "numbers.h"
 
@@ -13,6 +15,7 @@
 #include <QRadioButton>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class QGroupBox;
 class QKeyEvent;
@@ -23,6 +26,7 @@ class QPushButton;
 namespace mezni {
 
 class MessageBoxes;
+class frmKodKvality;
 class TableWindows;
 struct Outcome;
 struct ControlSpec;
@@ -56,6 +60,7 @@ public:
     explicit frmMezni_odchylka(MessageBoxes &messageBoxes,
                                const QLocale &locale = QLocale::system(),
                                TableWindows *tables = nullptr, QWidget *parent = nullptr);
+    ~frmMezni_odchylka() override;
 
     qint32 zpusob() const { return lngZpusob; }
     qint32 mapa() const { return lngMapa; }
@@ -81,6 +86,7 @@ private:
     void txtVymera_GotFocus();
     void copyResults();
     void openTable();
+    void openQualityWindow();
     void pasteCell(int clipboardMode);
     void fitResults();
     OptionButton *scaleAtKeyPosition(const QKeyEvent &key) const;
@@ -91,6 +97,7 @@ private:
     MessageBoxes &m_messageBoxes;
     NumberFormat m_numbers;
     TableWindows *m_tables;
+    std::unique_ptr<frmKodKvality> m_quality; // the rule by quality code, once opened
     double m_scale = 1.0 / 15;
     QSize m_clientSize; // as drawn; wider only while extreme figures are shown
     int m_resultWidth = 0;
