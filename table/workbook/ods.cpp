@@ -25,6 +25,71 @@ constexpr std::string_view uris[spaces] = {
 constexpr std::string_view usual[spaces] = {"office", "table",  "text",
                                             "style",  "number", "calcext"};
 
+// The qualified names read and written, with the prefixes the document declares.
+enum class Q {
+    OfficeAutomaticStyles,
+    OfficeBody,
+    TableTable,
+    TableName,
+    TableTableColumn,
+    TableTableRow,
+    TableTableRows,
+    TableTableHeaderRows,
+    TableTableRowGroup,
+    TableNumberColumnsRepeated,
+    TableNumberRowsRepeated,
+    TableTableCell,
+    TableCoveredTableCell,
+    TableStyleName,
+    TableDefaultCellStyleName,
+    OfficeValueType,
+    CalcextValueType,
+    TableFormula,
+    TableNumberColumnsSpanned,
+    OfficeValue,
+    OfficeDateValue,
+    OfficeTimeValue,
+    OfficeBooleanValue,
+    OfficeAnnotation,
+    TextP,
+    TextS,
+    TextC,
+    TextTab,
+    TextLineBreak,
+    OfficeStringValue,
+    count
+};
+constexpr std::pair<Space, std::string_view> qualified[] = {{Office, "automatic-styles"},
+                                                            {Office, "body"},
+                                                            {Table, "table"},
+                                                            {Table, "name"},
+                                                            {Table, "table-column"},
+                                                            {Table, "table-row"},
+                                                            {Table, "table-rows"},
+                                                            {Table, "table-header-rows"},
+                                                            {Table, "table-row-group"},
+                                                            {Table, "number-columns-repeated"},
+                                                            {Table, "number-rows-repeated"},
+                                                            {Table, "table-cell"},
+                                                            {Table, "covered-table-cell"},
+                                                            {Table, "style-name"},
+                                                            {Table, "default-cell-style-name"},
+                                                            {Office, "value-type"},
+                                                            {Calcext, "value-type"},
+                                                            {Table, "formula"},
+                                                            {Table, "number-columns-spanned"},
+                                                            {Office, "value"},
+                                                            {Office, "date-value"},
+                                                            {Office, "time-value"},
+                                                            {Office, "boolean-value"},
+                                                            {Office, "annotation"},
+                                                            {Text, "p"},
+                                                            {Text, "s"},
+                                                            {Text, "c"},
+                                                            {Text, "tab"},
+                                                            {Text, "line-break"},
+                                                            {Office, "string-value"}};
+
 long long toNumber(std::string_view text, long long fallback)
 {
     long long value = fallback;
@@ -68,16 +133,12 @@ private:
             m_failure = why;
         return false;
     }
-    bool is(const xml::Scanner &s, Space space, std::string_view local) const
+    bool is(const xml::Scanner &s, Q name) const { return s.name() == q(name); }
+    const std::string &q(Q name) const { return m_qualified[std::size_t(name)]; }
+    const xml::Attribute *attribute(const xml::Scanner &s, Q name) const
     {
-        return s.local() == local && s.prefix() == m_prefix[space];
+        return s.attribute(q(name));
     }
-    std::string name(Space space, std::string_view local) const
-    {
-        return m_prefix[space] + ':' + std::string(local);
-    }
-    const xml::Attribute *attribute(const xml::Scanner &s, Space space,
-                                    std::string_view local) const;
     void root(xml::Scanner &s);
     std::string styles() const;
     bool column(xml::Scanner &s);
@@ -86,11 +147,13 @@ private:
     bool cell(xml::Scanner &s, RowVisitor &visitor, int column, int count, bool &holds);
     void pad(int upTo);
     std::string tailPiece(const TailCell &cell, int count) const;
+    std::string resultColumn(int index) const;
 
     QStringList m_names;
     int m_chosen = 0;
     QString m_failure;
     std::string m_prefix[spaces];
+    std::string m_qualified[std::size_t(Q::count)];
 
     const Placement *m_place = nullptr;
     bool m_writing = false;
@@ -103,18 +166,6 @@ private:
     std::string m_cells;
     int m_next = 0;
 };
-
-const xml::Attribute *Ods::attribute(const xml::Scanner &s, Space space,
-                                     std::string_view local) const
-{
-    for (const xml::Attribute &a : s.attributes()) {
-        const std::size_t colon = a.name.find(':');
-        if (colon != a.name.npos && a.name.substr(colon + 1) == local &&
-            a.name.substr(0, colon) == m_prefix[space])
-            return &a;
-    }
-    return nullptr;
-}
 
 QString Ods::openPackage(ZipReader &zip)
 {
@@ -149,6 +200,8 @@ void Ods::root(xml::Scanner &s)
         m_prefix[i] = prefix;
         declarations += " xmlns:" + prefix + "=\"" + std::string(uris[i]) + '"';
     }
+    for (std::size_t i = 0; i < std::size(qualified); ++i)
+        m_qualified[i] = m_prefix[qualified[i].first] + ':' + std::string(qualified[i].second);
     if (!m_writing || declarations.empty())
         return;
     const std::string_view raw = s.raw();
@@ -205,7 +258,7 @@ bool Ods::pass(xml::Scanner &s, RowVisitor &visitor, const Placement *placement,
             continue;
         }
         if (m_writing && depth == 2 && !m_stylesWritten) {
-            if (is(s, Office, "automatic-styles") && t != xml::Token::Start) {
+            if (is(s, Q::OfficeAutomaticStyles) && t != xml::Token::Start) {
                 // Its end, or the element empty: the styles go in before its end.
                 s.flushTo(s.begin());
                 if (t == xml::Token::Empty) {
@@ -217,15 +270,15 @@ bool Ods::pass(xml::Scanner &s, RowVisitor &visitor, const Placement *placement,
                     s.insert(styles());
                 }
                 m_stylesWritten = true;
-            } else if (is(s, Office, "body") && t == xml::Token::Start) {
+            } else if (is(s, Q::OfficeBody) && t == xml::Token::Start) {
                 s.flushTo(s.begin());
-                s.insert('<' + name(Office, "automatic-styles") + '>' + styles() + "</" +
-                         name(Office, "automatic-styles") + '>');
+                s.insert('<' + q(Q::OfficeAutomaticStyles) + '>' + styles() + "</" +
+                         q(Q::OfficeAutomaticStyles) + '>');
                 m_stylesWritten = true;
             }
         }
         // A row's cells are read with it: a table inside a cell never comes here.
-        if (is(s, Table, "table")) {
+        if (is(s, Q::TableTable)) {
             if (t == xml::Token::End) {
                 if (table >= 0 && depth == tableDepth) {
                     if (!all)
@@ -236,14 +289,14 @@ bool Ods::pass(xml::Scanner &s, RowVisitor &visitor, const Placement *placement,
             }
             const int index = tables++;
             if (all)
-                m_names += QString::fromStdString(valueOf(attribute(s, Table, "name")));
+                m_names += QString::fromStdString(valueOf(attribute(s, Q::TableName)));
             if (all || index == m_chosen) {
                 table = index;
                 tableDepth = depth;
                 previous = 0;
                 m_columns = 0;
                 m_columnsDone = false;
-                visitor.sheet(index, valueOf(attribute(s, Table, "name")));
+                visitor.sheet(index, valueOf(attribute(s, Q::TableName)));
                 if (t == xml::Token::Empty)
                     table = -1; // no rows: nothing is written to it
             }
@@ -251,16 +304,16 @@ bool Ods::pass(xml::Scanner &s, RowVisitor &visitor, const Placement *placement,
         }
         if (table < 0)
             continue;
-        if (is(s, Table, "table-column") && t != xml::Token::End) {
+        if (is(s, Q::TableTableColumn) && t != xml::Token::End) {
             if (!column(s))
                 return false;
             continue;
         }
-        const bool rows = is(s, Table, "table-row") || is(s, Table, "table-rows") ||
-                          is(s, Table, "table-header-rows") || is(s, Table, "table-row-group");
+        const bool rows = is(s, Q::TableTableRow) || is(s, Q::TableTableRows) ||
+                          is(s, Q::TableTableHeaderRows) || is(s, Q::TableTableRowGroup);
         if (rows && t != xml::Token::End && !all)
             declareColumns(s);
-        if (is(s, Table, "table-row") && t != xml::Token::End) {
+        if (is(s, Q::TableTableRow) && t != xml::Token::End) {
             if (!row(s, visitor, previous))
                 return false;
         }
@@ -273,7 +326,7 @@ bool Ods::pass(xml::Scanner &s, RowVisitor &visitor, const Placement *placement,
 bool Ods::column(xml::Scanner &s)
 {
     const int count = int(std::clamp<long long>(
-        toNumber(valueOf(attribute(s, Table, "number-columns-repeated")), 1), 1, columnLimit));
+        toNumber(valueOf(attribute(s, Q::TableNumberColumnsRepeated)), 1), 1, columnLimit));
     const int first = m_columns;
     m_columns = std::min(first + count, columnLimit);
     if (!m_writing)
@@ -283,7 +336,7 @@ bool Ods::column(xml::Scanner &s)
         return true;
     s.flushTo(s.begin());
     const std::string_view raw = s.raw();
-    const xml::Attribute *repeated = attribute(s, Table, "number-columns-repeated");
+    const xml::Attribute *repeated = attribute(s, Q::TableNumberColumnsRepeated);
     const auto piece = [&](int n) {
         const std::string value = std::to_string(n);
         if (repeated) {
@@ -291,15 +344,14 @@ bool Ods::column(xml::Scanner &s)
             return std::string(raw.substr(0, at)) + value +
                    std::string(raw.substr(at + repeated->value.size()));
         }
-        return std::string(raw.substr(0, raw.size() - 2)) + ' ' +
-               name(Table, "number-columns-repeated") + "=\"" + value + "\"/>";
+        return std::string(raw.substr(0, raw.size() - 2)) + ' ' + q(Q::TableNumberColumnsRepeated) +
+               "=\"" + value + "\"/>";
     };
     std::string out;
     if (first < start)
         out += piece(start - first);
     for (int c = std::max(first, start); c < std::min(first + count, end); ++c)
-        out += '<' + name(Table, "table-column") + ' ' + name(Table, "style-name") +
-               "=\"co_mezni_odchylka" + std::to_string(c - start + 1) + "\"/>";
+        out += resultColumn(c - start);
     if (first + count > end)
         out += piece(first + count - end);
     s.insert(out);
@@ -318,11 +370,10 @@ void Ods::declareColumns(xml::Scanner &s)
         return;
     std::string out;
     if (m_columns < start)
-        out += '<' + name(Table, "table-column") + ' ' + name(Table, "number-columns-repeated") +
-               "=\"" + std::to_string(start - m_columns) + "\"/>";
+        out += '<' + q(Q::TableTableColumn) + ' ' + q(Q::TableNumberColumnsRepeated) + "=\"" +
+               std::to_string(start - m_columns) + "\"/>";
     for (int c = std::max(m_columns, start); c < end; ++c)
-        out += '<' + name(Table, "table-column") + ' ' + name(Table, "style-name") +
-               "=\"co_mezni_odchylka" + std::to_string(c - start + 1) + "\"/>";
+        out += resultColumn(c - start);
     m_columns = end;
     s.flushTo(s.begin());
     s.insert(out);
@@ -333,7 +384,7 @@ bool Ods::row(xml::Scanner &s, RowVisitor &visitor, qint64 &previous)
     m_row.clear();
     m_row.number = previous + 1;
     m_row.repeated =
-        std::max<long long>(1, toNumber(valueOf(attribute(s, Table, "number-rows-repeated")), 1));
+        std::max<long long>(1, toNumber(valueOf(attribute(s, Q::TableNumberRowsRepeated)), 1));
     const int rowDepth = s.depth();
     std::vector<TailCell> tail;
     bool holding = false;
@@ -351,9 +402,9 @@ bool Ods::row(xml::Scanner &s, RowVisitor &visitor, qint64 &previous)
                 break;
             }
             if ((t != xml::Token::Start && t != xml::Token::Empty) || s.depth() != rowDepth + 1 ||
-                !(is(s, Table, "table-cell") || is(s, Table, "covered-table-cell")))
+                !(is(s, Q::TableTableCell) || is(s, Q::TableCoveredTableCell)))
                 continue;
-            const xml::Attribute *repeated = attribute(s, Table, "number-columns-repeated");
+            const xml::Attribute *repeated = attribute(s, Q::TableNumberColumnsRepeated);
             const int count =
                 int(std::clamp<long long>(toNumber(valueOf(repeated), 1), 1,
                                           columnLimit - std::min(position, columnLimit - 1)));
@@ -441,6 +492,15 @@ bool Ods::row(xml::Scanner &s, RowVisitor &visitor, qint64 &previous)
     return !s.outputFailed();
 }
 
+// A result column's declaration: its width, and the figures' format for its cells (so that no
+// cell has to name it).
+std::string Ods::resultColumn(int index) const
+{
+    return '<' + q(Q::TableTableColumn) + ' ' + q(Q::TableStyleName) + "=\"co_mezni_odchylka" +
+           std::to_string(index + 1) + "\" " + q(Q::TableDefaultCellStyleName) +
+           "=\"ce_mezni_odchylka\"/>";
+}
+
 // A kept cell standing for count columns.
 std::string Ods::tailPiece(const TailCell &cell, int count) const
 {
@@ -452,26 +512,30 @@ std::string Ods::tailPiece(const TailCell &cell, int count) const
                cell.raw.substr(cell.valueAt + cell.valueSize);
     const bool empty = cell.raw.compare(cell.tagEnd - 2, 2, "/>") == 0;
     const std::size_t close = cell.tagEnd - (empty ? 2 : 1);
-    return cell.raw.substr(0, close) + ' ' + name(Table, "number-columns-repeated") + "=\"" +
-           value + '"' + cell.raw.substr(close);
+    return cell.raw.substr(0, close) + ' ' + q(Q::TableNumberColumnsRepeated) + "=\"" + value +
+           '"' + cell.raw.substr(close);
 }
 
 // A cell: its value decoded where the visitor wants it, its columns noted as used where it
 // holds something; the scanner at its end.
 bool Ods::cell(xml::Scanner &s, RowVisitor &visitor, int column, int count, bool &holds)
 {
-    const std::string type = valueOf(attribute(s, Office, "value-type"));
-    const std::string calc = valueOf(attribute(s, Calcext, "value-type"));
-    const bool formula = attribute(s, Table, "formula") != nullptr;
-    const long long span = toNumber(valueOf(attribute(s, Table, "number-columns-spanned")), 1);
-    const bool wanted = visitor.wants(column);
+    const std::string type = valueOf(attribute(s, Q::OfficeValueType));
+    const std::string calc = valueOf(attribute(s, Q::CalcextValueType));
+    const bool formula = attribute(s, Q::TableFormula) != nullptr;
+    const xml::Attribute *spanned = attribute(s, Q::TableNumberColumnsSpanned);
+    const long long span = spanned ? toNumber(valueOf(spanned), 1) : 1;
+    const bool wanted = visitor.wants(column) || visitor.wants(column + count - 1);
     std::string value;
-    if (type == "float" || type == "percentage" || type == "currency")
-        value = valueOf(attribute(s, Office, "value"));
+    if (!wanted)
+        ; // only whether it holds something
+    else if (type == "float" || type == "percentage" || type == "currency")
+        value = valueOf(attribute(s, Q::OfficeValue));
     else if (type == "date" || type == "time")
-        value = valueOf(attribute(s, Office, type == "date" ? "date-value" : "time-value"));
+        value = valueOf(type == "date" ? attribute(s, Q::OfficeDateValue)
+                                       : attribute(s, Q::OfficeTimeValue));
     else if (type == "boolean")
-        value = valueOf(attribute(s, Office, "boolean-value"));
+        value = valueOf(attribute(s, Q::OfficeBooleanValue));
     m_text.clear();
     bool annotated = false;
     if (s.token() == xml::Token::Start) {
@@ -490,20 +554,20 @@ bool Ods::cell(xml::Scanner &s, RowVisitor &visitor, int column, int count, bool
             if (t == xml::Token::Start || t == xml::Token::Empty) {
                 if (annotation)
                     continue;
-                if (is(s, Office, "annotation")) {
+                if (is(s, Q::OfficeAnnotation)) {
                     annotated = true;
                     annotation = t == xml::Token::Start ? s.depth() : 0;
-                } else if (is(s, Text, "p") && s.depth() == depth + 1) {
+                } else if (is(s, Q::TextP) && s.depth() == depth + 1) {
                     if (paragraph)
                         m_text += '\n';
                     paragraph = true;
-                } else if (is(s, Text, "s")) {
+                } else if (is(s, Q::TextS)) {
                     m_text.append(std::size_t(std::clamp<long long>(
-                                      toNumber(valueOf(attribute(s, Text, "c")), 1), 1, 1 << 16)),
+                                      toNumber(valueOf(attribute(s, Q::TextC)), 1), 1, 1 << 16)),
                                   ' ');
-                } else if (is(s, Text, "tab")) {
+                } else if (is(s, Q::TextTab)) {
                     m_text += '\t';
-                } else if (is(s, Text, "line-break")) {
+                } else if (is(s, Q::TextLineBreak)) {
                     m_text += '\n';
                 }
             } else if (t == xml::Token::End) {
@@ -523,7 +587,7 @@ bool Ods::cell(xml::Scanner &s, RowVisitor &visitor, int column, int count, bool
         m_row.used = std::max(m_row.used, std::min(column + count, columnLimit));
     if (span > 1)
         m_row.used = std::max(m_row.used, int(std::min<long long>(column + span, columnLimit)));
-    if (!wanted && !visitor.wants(column + count - 1)) {
+    if (!wanted) {
         // Not read, but a row of such cells is no blank row.
         if (m_row.blank && holds)
             m_row.blank = type.empty() && !formula &&
@@ -546,7 +610,7 @@ bool Ods::cell(xml::Scanner &s, RowVisitor &visitor, int column, int count, bool
     } else if (type.empty() && formula) {
         kind = CellKind::NoResult;
     } else if (type == "string" && m_text.empty()) {
-        value = valueOf(attribute(s, Office, "string-value"));
+        value = valueOf(attribute(s, Q::OfficeStringValue));
         text = value;
     }
     if (kind == CellKind::Text && text.empty())
@@ -562,10 +626,10 @@ void Ods::pad(int upTo)
 {
     if (m_next >= upTo)
         return;
-    m_cells += '<' + name(Table, "table-cell");
+    m_cells += '<' + q(Q::TableTableCell);
     if (upTo - m_next > 1)
-        m_cells += ' ' + name(Table, "number-columns-repeated") + "=\"" +
-                   std::to_string(upTo - m_next) + '"';
+        m_cells +=
+            ' ' + q(Q::TableNumberColumnsRepeated) + "=\"" + std::to_string(upTo - m_next) + '"';
     m_cells += "/>";
     m_next = upTo;
 }
@@ -575,10 +639,10 @@ void Ods::text(int column, std::string_view text)
     if (!m_writing)
         return;
     pad(column);
-    m_cells += '<' + name(Table, "table-cell") + ' ' + name(Office, "value-type") +
-               "=\"string\"><" + name(Text, "p") + '>';
+    m_cells += '<' + q(Q::TableTableCell) + ' ' + q(Q::OfficeValueType) + "=\"string\"><" +
+               q(Q::TextP) + '>';
     xml::appendEscaped(text, m_cells);
-    m_cells += "</" + name(Text, "p") + "></" + name(Table, "table-cell") + '>';
+    m_cells += "</" + q(Q::TextP) + "></" + q(Q::TableTableCell) + '>';
     m_next = column + 1;
 }
 
@@ -587,13 +651,11 @@ void Ods::number(int column, std::string_view plain)
     if (!m_writing)
         return;
     pad(column);
-    m_cells += '<' + name(Table, "table-cell") + ' ' + name(Table, "style-name") +
-               "=\"ce_mezni_odchylka\" " + name(Office, "value-type") + "=\"float\" " +
-               name(Office, "value") + "=\"";
+    m_cells += '<' + q(Q::TableTableCell) + ' ' + q(Q::OfficeValueType) + "=\"float\" " +
+               q(Q::OfficeValue) + "=\"";
+    // The value is the cell's: a spreadsheet shows it in the cell's format, no text needed.
     m_cells += plain;
-    m_cells += "\"><" + name(Text, "p") + '>';
-    m_cells += plain;
-    m_cells += "</" + name(Text, "p") + "></" + name(Table, "table-cell") + '>';
+    m_cells += "\"/>";
     m_next = column + 1;
 }
 

@@ -158,8 +158,12 @@ qint64 EntryInput::read(char *data, qint64 size)
 
 std::string valueOf(const xml::Attribute *attribute)
 {
+    if (!attribute)
+        return {};
+    if (attribute->value.find_first_of("&\r") == std::string_view::npos)
+        return std::string(attribute->value);
     std::string value;
-    if (attribute && !xml::appendDecoded(attribute->value, value))
+    if (!xml::appendDecoded(attribute->value, value))
         value.clear();
     return value;
 }

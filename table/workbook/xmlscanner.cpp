@@ -70,7 +70,7 @@ char32_t referenced(std::string_view body);
 // Where c stands in [from, end), or end: most runs in a sheet are short, a call is not worth it.
 inline const char *find(const char *from, const char *end, char c)
 {
-    for (const char *limit = std::min(end, from + 16); from < limit; ++from)
+    for (const char *limit = std::min(end, from + 32); from < limit; ++from)
         if (*from == c)
             return from;
     if (from == end)
