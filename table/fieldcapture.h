@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tablesource.h"
+
 #include <string>
 #include <string_view>
 
@@ -38,6 +40,14 @@ public:
     }
     // At most one byte past the limit.
     std::string_view text() const { return m_text; }
+
+    // A whole field given at once, as a sheet's cell is.
+    Cell of(std::string_view text, CellKind kind)
+    {
+        clear();
+        append(text);
+        return {this->text(), kind};
+    }
 
 private:
     std::string m_text, m_blanks;

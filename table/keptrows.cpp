@@ -1,6 +1,9 @@
 #include "keptrows.h"
 
+#include "tablesink.h"
+
 #include <algorithm>
+#include <limits>
 
 namespace mezni {
 
@@ -20,12 +23,30 @@ void put(std::string &bytes, std::string_view field, CellKind kind)
 
 } // namespace
 
-void KeptRows::add(const FieldBytes &fields, qint64 number, RowState state,
+namespace {
+enum : std::uint8_t { Empty = 1, Blank = 2, TextLine = 4, Unclosed = 8, Endless = 16 };
+} // namespace
+
+std::uint8_t KeptRows::flagsOf(const Record &r)
+{
+    return std::uint8_t((r.empty ? Empty : 0) | (r.blank ? Blank : 0) |
+                        (r.textLine ? TextLine : 0) | (r.unclosedQuoteLine > 0 ? Unclosed : 0) |
+                        (r.endless ? Endless : 0));
+}
+
+void KeptRows::add(const Record &record, RowState state, const std::vector<std::string> &results)
+{
+    static const FieldBytes none;
+    add(record.all ? *record.all : none, record.row, flagsOf(record), state, results);
+}
+
+void KeptRows::add(const FieldBytes &fields, qint64 number, std::uint8_t flag, RowState state,
                    const std::vector<std::string> &results)
 {
     starts.push_back(bytes.size());
     fieldCounts.push_back(std::uint32_t(fields.size()));
     numbers.push_back(number);
+    flags.push_back(flag);
     states.push_back(state);
     widest = std::max(widest, int(fields.size()));
     for (std::size_t i = 0; i < fields.size(); ++i)
@@ -57,6 +78,87 @@ void KeptRows::read(std::size_t row, FieldBytes &fields) const
         }
         at += n;
     }
+}
+
+KeptSource::KeptSource(std::shared_ptr<const KeptTable> table) : m_table(std::move(table))
+{
+    for (const auto &chunk : m_table->rows)
+        m_total += qint64(chunk->size());
+}
+
+// Only shown: what a kept table writes is written by reading its file.
+std::unique_ptr<TableSink> KeptSource::sink(TableOutput &, const ResultLayout &, DecimalMark, int)
+{
+    return nullptr;
+}
+
+void KeptSource::capture(const std::array<int, capturedFields> &columns, bool all)
+{
+    m_columns = columns;
+    m_all = all;
+}
+
+template<typename Visit> bool KeptSource::replay(Visit &&visit, qint64 limit)
+{
+    qint64 count = 0;
+    const auto chunk = [&](const KeptRows &rows) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (count++ >= limit)
+                return false;
+            rows.read(i, m_fields);
+            // The row's own fields, not the cells an earlier reading gave it.
+            const std::size_t own = rows.fieldCounts[i];
+            if (own < m_fields.size()) {
+                m_fields.bytes.resize(own == 0 ? 0 : m_fields.ends[own - 1]);
+                m_fields.ends.resize(own);
+                if (m_fields.kinds.size() > own)
+                    m_fields.kinds.resize(own);
+            }
+            const std::uint8_t f = rows.flags[i];
+            Record r;
+            r.row = r.line = rows.numbers[i];
+            r.fields = std::max(1, int(own));
+            r.empty = f & Empty;
+            r.blank = f & Blank;
+            r.textLine = f & TextLine;
+            r.endless = f & Endless;
+            r.unclosedQuoteLine = f & Unclosed ? m_table->unclosedQuoteLine : 0;
+            for (std::size_t slot = 0; slot < capturedFields; ++slot) {
+                const int c = m_columns[slot];
+                if (c >= 0 && std::size_t(c) < own)
+                    r.captured[slot] = m_captures[slot].of(m_fields.field(std::size_t(c)),
+                                                           m_fields.kind(std::size_t(c)));
+                else if (c >= 0 && r.endless)
+                    r.captured[slot] = Cell{};
+                else
+                    r.captured[slot].reset();
+            }
+            r.all = m_all ? &m_fields : nullptr;
+            if (!visit(r))
+                return false;
+        }
+        return true;
+    };
+    if (m_table->heading && !chunk(*m_table->heading))
+        return count > limit;
+    for (const auto &rows : m_table->rows) {
+        if (!chunk(*rows))
+            return count > limit;
+        m_done += qint64(rows->size());
+    }
+    return true;
+}
+
+void KeptSource::scanLookahead(RecordHandler &handler)
+{
+    replay([&](const Record &r) { return handler.record(r); }, m_table->lookaheadRecords);
+}
+
+bool KeptSource::run(RecordHandler &handler, TableOutput *)
+{
+    m_done = 0;
+    return replay([&](const Record &r) { return handler.record(r); },
+                  std::numeric_limits<qint64>::max());
 }
 
 } // namespace mezni

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "fieldcapture.h"
 #include "tablesource.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,14 +40,70 @@ struct KeptRows
     std::vector<quint64> starts;
     std::vector<std::uint32_t> fieldCounts; // the row's own fields; its result cells follow
     std::vector<qint64> numbers;            // the row's number, as a spreadsheet shows it
+    std::vector<std::uint8_t> flags;        // the record's (see flagsOf)
     std::vector<RowState> states;
     int widest = 0; // the most fields of a row
 
-    void add(const FieldBytes &fields, qint64 number, RowState state,
+    void add(const Record &record, RowState state, const std::vector<std::string> &results);
+    // A record kept before it was known what it is: its fields, number and flags as they were.
+    void add(const FieldBytes &fields, qint64 number, std::uint8_t flags, RowState state,
              const std::vector<std::string> &results);
     std::size_t size() const { return starts.size(); }
     // The row's fields, its result cells after them (fieldCounts says where).
     void read(std::size_t row, FieldBytes &fields) const;
+
+    static std::uint8_t flagsOf(const Record &record);
+};
+
+// A table as a window keeps it once read to its end: computed again with other choices (the
+// scale, the method, the columns, the decimal mark) from memory, without reading the file again.
+struct KeptTable
+{
+    TableFormat format;
+    std::vector<Head> head;
+    qint64 headRecords = 0, lookaheadRecords = 0;
+    int usedWidth = 0;
+    QStringList sheets;
+    QString sheet;
+    qint64 encodingChangedRow = 0, unclosedQuoteLine = 0;
+    // Every record in order: the title rows and the header, then the rows.
+    std::shared_ptr<const KeptRows> heading;
+    std::vector<std::shared_ptr<const KeptRows>> rows;
+};
+
+// The records of a kept table, as the pipeline reads a table: the one road a row's fields take
+// to the evaluator, whatever the file was.
+class KeptSource final : public TableSource
+{
+public:
+    explicit KeptSource(std::shared_ptr<const KeptTable> table);
+
+    QString open(std::size_t) override { return {}; }
+    const TableFormat &format() const override { return m_table->format; }
+    const std::vector<Head> &head() const override { return m_table->head; }
+    qint64 headRecords() const override { return m_table->headRecords; }
+    void capture(const std::array<int, capturedFields> &columns, bool all) override;
+    void scanLookahead(RecordHandler &handler) override;
+    std::unique_ptr<TableSink> sink(TableOutput &out, const ResultLayout &layout, DecimalMark mark,
+                                    int width) override;
+    bool run(RecordHandler &handler, TableOutput *out) override;
+    qint64 encodingChangedAt() const override { return m_table->encodingChangedRow; }
+    qint64 bytesRead() const override { return m_done; }
+    qint64 bytesTotal() const override { return m_total; }
+    int usedWidth() const override { return m_table->usedWidth; }
+    QStringList sheets() const override { return m_table->sheets; }
+    QString sheet() const override { return m_table->sheet; }
+
+private:
+    // Each record in order to visit, until it returns false or up to limit records.
+    template<typename Visit> bool replay(Visit &&visit, qint64 limit);
+
+    std::shared_ptr<const KeptTable> m_table;
+    std::array<int, capturedFields> m_columns{-1, -1, -1, -1};
+    std::array<FieldCapture, capturedFields> m_captures;
+    bool m_all = false;
+    FieldBytes m_fields;
+    qint64 m_done = 0, m_total = 0;
 };
 
 } // namespace mezni

@@ -234,6 +234,7 @@ public:
     }
     bool record(const Record &r) override
     {
+        ++m_records;
         if (r.row <= m_headerRow || r.blank)
             return true;
         for (const std::size_t slot : {AreaField, ComparedField}) {
@@ -276,9 +277,12 @@ public:
         return c;
     }
 
+    qint64 records() const { return m_records; }
+
 private:
     const qint64 m_headerRow;
     const TableEncoding m_encoding;
+    qint64 m_records = 0;
     qint64 m_comma = 0, m_point = 0;
     bool m_dotGroups = false, m_commaGroups = false;
 };
@@ -447,18 +451,30 @@ namespace {
 TableResult processText(QIODevice &in, TableOutput *out, const TableOptions &options,
                         const QLocale &locale, TableObserver *observer)
 {
+    const std::unique_ptr<TableSource> source = openTableSource(in, options, locale);
+    return processSource(*source, out, options, locale, observer);
+}
+
+} // namespace
+
+TableResult processSource(TableSource &from, TableOutput *out, const TableOptions &options,
+                          const QLocale &locale, TableObserver *observer)
+{
+    TableSource *const source = &from;
     TableResult result;
     if (options.noHeader && options.headerRow) {
         result.usageError = tabletexts::headerRowWithoutHeader();
         return result;
     }
-    const std::unique_ptr<TableSource> source = openTableSource(in, options, locale);
     const std::size_t keep =
         std::size_t(std::max<qint64>(options.headerRow.value_or(1), 1)) + rowsForHints;
     result.usageError = source->open(keep);
     result.format = source->format();
     if (!result.usageError.isEmpty())
         return result;
+    result.head = source->head();
+    result.headRecords = source->headRecords();
+    result.usedWidth = source->usedWidth();
     TableColumns &columns = result.columns;
     result.usageError = Resolver(*source, options).resolve(columns);
     // Unresolved columns end the table, unless it is only being shown.
@@ -484,6 +500,7 @@ TableResult processText(QIODevice &in, TableOutput *out, const TableOptions &opt
     Votes votes(columns.headerRow, rules.encoding);
     source->scanLookahead(votes);
     rules.numbers = votes.convention(options.decimal, source->format().semicolons(), locale);
+    result.lookaheadRecords = votes.records();
 
     // Only shown (or not to be computed as chosen): the source writes nothing.
     DiscardedOutput discard;
@@ -502,6 +519,7 @@ TableResult processText(QIODevice &in, TableOutput *out, const TableOptions &opt
     // Empty lines held at the end are after the last row: no rows.
     const bool ran = source->run(rows, writing ? &held : nullptr);
     result.stopped = rows.stopped();
+    result.readWhole = ran && !result.stopped;
     if (!ran && !result.stopped && !source->failure().isEmpty()) {
         result.usageError = source->failure();
         return result;
@@ -511,8 +529,6 @@ TableResult processText(QIODevice &in, TableOutput *out, const TableOptions &opt
     result.summary.encoding = source->format().encodingName();
     return result;
 }
-
-} // namespace
 
 std::unique_ptr<TableSource> openTableSource(QIODevice &in, const TableOptions &options,
                                              const QLocale &locale)

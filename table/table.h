@@ -65,8 +65,12 @@ struct TableResult
     QString usageError;        // the table could not be processed at all; nothing was written
     bool outputFailed = false; // the output refused bytes: the table stopped there
     bool stopped = false;      // the observer stopped it
+    bool readWhole = false;    // every record was read (and given to the observer)
     TableSummary summary;
-    TableFormat format;   // as detected or given
+    TableFormat format;     // as detected or given
+    std::vector<Head> head; // the first records, as the source kept them
+    qint64 headRecords = 0, lookaheadRecords = 0;
+    int usedWidth = 0;
     TableColumns columns; // as resolved (the headers also where resolving failed)
     RowRules rules;       // how the rows were read
     QStringList sheets;   // a workbook's sheets, and the one read
@@ -120,6 +124,10 @@ QString foldedKey(const QString &text, QStringView alsoKeep = {});
 // out: none where the table is only read (and shown).
 TableResult processTable(QIODevice &in, TableOutput *out, const TableOptions &options,
                          const QLocale &locale, TableObserver *observer = nullptr);
+
+// The same from a source already made (rows kept in memory, computed again).
+TableResult processSource(TableSource &source, TableOutput *out, const TableOptions &options,
+                          const QLocale &locale, TableObserver *observer = nullptr);
 
 // The reader of the table's format (which hands out its writer).
 std::unique_ptr<TableSource> openTableSource(QIODevice &in, const TableOptions &options,

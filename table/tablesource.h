@@ -104,6 +104,9 @@ struct Record
     // A line of text: an empty one between rows of one column is a parcel without its area (in a
     // sheet an empty row is nothing).
     bool textLine = false;
+    // A sheet's row: the cells after its last one are there, empty (a line of text that ends
+    // before a column lacks it).
+    bool endless = false;
     qint64 unclosedQuoteLine = 0; // where a quote that is never closed opened (0: none)
     // The captured columns (see TableSource::capture), quotes removed, absent where the row is
     // too short; with all fields captured, every field too.

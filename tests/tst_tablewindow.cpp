@@ -159,6 +159,8 @@ class TestTableWindow : public QObject
 private slots:
     void modelShowsTheTable_data();
     void modelShowsTheTable();
+    void keptRowsComputeAsTheFile_data();
+    void keptRowsComputeAsTheFile();
     void savesTheCommandLinesBytes_data();
     void savesTheCommandLinesBytes();
     void opensFromTheMainWindow();
@@ -216,7 +218,7 @@ void TestTableWindow::modelShowsTheTable()
         options.compareColumn = u"3"_s;
     options.headerRow = table.startsWith("Seznam") ? std::optional<qint64>(2) : std::nullopt;
     worker.setCurrent(1);
-    worker.run({1, path, options, czech, {}});
+    worker.run({1, path, options, czech, {}, nullptr});
 
     QString shown;
     for (int r = 0; r < model.rowCount(); ++r)
@@ -240,6 +242,119 @@ void TestTableWindow::modelShowsTheTable()
 
 // Every table of the command line's table tests, saved from the window with the same choices:
 // the very bytes the command line writes.
+namespace {
+
+// A reading of the table by the worker into a model: every cell, state and number it shows, and
+// what the reading kept of the table to compute it again.
+struct Shown
+{
+    QStringList cells;
+    TableResult result;
+    std::shared_ptr<const KeptTable> kept;
+};
+
+Shown show(const QString &path, const TableOptions &options,
+           std::shared_ptr<const KeptTable> kept = nullptr)
+{
+    TableModel model;
+    TableWorker worker;
+    Shown shown;
+    std::shared_ptr<const KeptRows> heading;
+    QObject::connect(&worker, &TableWorker::started, &model,
+                     [&](quint64, const TableResult &plan) { model.start(plan); });
+    QObject::connect(&worker, &TableWorker::rows, &model,
+                     [&](quint64, std::shared_ptr<const KeptRows> rows) { model.append(rows); });
+    QObject::connect(&worker, &TableWorker::finished, &model,
+                     [&](quint64, const TableResult &result, std::shared_ptr<const KeptRows> h) {
+                         shown.result = result;
+                         heading = std::move(h);
+                     });
+    worker.setCurrent(1);
+    worker.run({1, path, options, czech, {}, std::move(kept)});
+    for (int c = 0; c < model.columnCount(); ++c)
+        shown.cells += model.headerData(c, Qt::Horizontal).toString();
+    for (int r = 0; r < model.rowCount(); ++r) {
+        shown.cells += model.headerData(r, Qt::Vertical).toString() + u' ' +
+                       QString::number(int(model.state(r)));
+        for (int c = 0; c < model.columnCount(); ++c)
+            shown.cells += model.index(r, c).data().toString();
+    }
+    auto table = std::make_shared<KeptTable>();
+    const TableResult &r = shown.result;
+    table->format = r.format;
+    table->head = r.head;
+    table->headRecords = r.headRecords;
+    table->lookaheadRecords = r.lookaheadRecords;
+    table->usedWidth = r.usedWidth;
+    table->sheets = r.sheets;
+    table->sheet = r.sheet;
+    table->encodingChangedRow = r.summary.encodingChangedRow;
+    table->unclosedQuoteLine = r.summary.unclosedQuoteLine;
+    table->heading = heading;
+    table->rows = model.chunks();
+    shown.kept = std::move(table);
+    return shown;
+}
+
+} // namespace
+
+// A choice that does not change what is read computes from the rows the window keeps: every
+// cell, state and summary as reading the file again gives them.
+void TestTableWindow::keptRowsComputeAsTheFile_data()
+{
+    QTest::addColumn<QByteArray>("table");
+    QTest::addColumn<QStringList>("changes"); // option=value, after a first reading as detected
+
+    const QByteArray czechExcel = "Seznam\r\nParcela;V\xFDm\xECra;Nov\xE1;M\xEC\xF8\r\n1;2500;2510;"
+                                  "1:2880\r\n2;abc;1;\r\n;;;\r\n3;1\xA0"
+                                  "234,5;0,5;5000\r\n4;1.250;"
+                                  "x;1000\r\n";
+    QTest::newRow("scale, method") << czechExcel << QStringList{u"mapa=2"_s, u"zpusob=0"_s};
+    QTest::newRow("compared, scale and area columns")
+        << czechExcel << QStringList{u"porovnat=3"_s, u"meritko=4"_s, u"sloupec=3"_s};
+    QTest::newRow("decimal mark, area column a choice's")
+        << czechExcel << QStringList{u"desetinna=tecka"_s, u"sloupec=4"_s};
+    QTest::newRow("one column with gaps and a quote never closed")
+        << "V\xC3\xBDm\xC4\x9Bra\n2500\n\n300\n\n\"7\n"_ba << QStringList{u"mapa=4"_s};
+    QTest::newRow("a long area with spaces around it")
+        << "P;V\xC3\xBDm\xC4\x9Bra\n1;2500"_ba + QByteArray(5000, ' ') + "\n2;" +
+               QByteArray(4100, '7') + "\n"
+        << QStringList{u"zpusob=0"_s};
+}
+
+void TestTableWindow::keptRowsComputeAsTheFile()
+{
+    QFETCH(QByteArray, table);
+    QFETCH(QStringList, changes);
+    const QString path = writeFile(m_dir, u"kept.csv"_s, table);
+    TableOptions options;
+    options.headerRow = table.startsWith("Seznam") ? std::optional<qint64>(2) : std::nullopt;
+    const Shown first = show(path, options);
+    QVERIFY(first.result.readWhole);
+    for (const QString &change : changes) {
+        const QString key = change.section(u'=', 0, 0), value = change.section(u'=', 1);
+        if (key == u"mapa")
+            options.lngMapa = value.toInt();
+        else if (key == u"zpusob")
+            options.lngZpusob = value.toInt();
+        else if (key == u"porovnat")
+            options.compareColumn = value;
+        else if (key == u"meritko")
+            options.scaleColumn = value;
+        else if (key == u"sloupec")
+            options.areaColumn = value;
+        else if (key == u"desetinna")
+            options.decimal = DecimalMark::Point;
+        const Shown again = show(path, options, first.kept);
+        const Shown read = show(path, options);
+        QCOMPARE(again.cells, read.cells);
+        QCOMPARE(again.result.usageError, read.result.usageError);
+        QCOMPARE(again.result.summary.computed, read.result.summary.computed);
+        QCOMPARE(again.result.summary.failed, read.result.summary.failed);
+        QCOMPARE(again.result.summary.firstFailedRows, read.result.summary.firstFailedRows);
+    }
+}
+
 void TestTableWindow::savesTheCommandLinesBytes_data()
 {
     QTest::addColumn<QStringList>("arguments");

@@ -36,6 +36,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    const std::vector<std::shared_ptr<const KeptRows>> &chunks() const { return m_chunks; }
     RowState state(int row) const;
     qint64 tableRow(int row) const;
     int dataColumns() const { return m_dataColumns; }

@@ -228,7 +228,7 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
         c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(cboList, &QComboBox::activated, this, [this](int i) {
         m_sheet = QString::number(i + 1);
-        compute();
+        compute(true);
     });
     connect(cboMeritko, &QComboBox::activated, this, [this](int i) {
         m_scaleColumn = cboMeritko->itemData(i).toString();
@@ -276,23 +276,23 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
         m_encoding = i == 0   ? std::nullopt
                      : i == 1 ? std::optional(TableEncoding::Utf8)
                               : std::optional(TableEncoding::Windows1250);
-        compute();
+        compute(true);
     });
     connect(cboOddelovac, &QComboBox::activated, this, [this](int i) {
         const QString d = cboOddelovac->itemData(i).toString();
         m_delimiter = d.isEmpty() ? std::nullopt : std::optional(char(d[0].unicode()));
-        compute();
+        compute(true);
     });
     // Set by the user: the table's own value is shown with the signal blocked.
     connect(spnHlavicka, &QSpinBox::valueChanged, this, [this](int row) {
         m_headerRow = row == 1 ? std::nullopt : std::optional<qint64>(row);
-        compute();
+        compute(true);
     });
     connect(chkBezHlavicky, &QCheckBox::toggled, this, [this](bool on) {
         spnHlavicka->setEnabled(!on);
         if (on)
             m_headerRow.reset();
-        compute();
+        compute(true);
     });
 
     lblZprava = new QLabel;
@@ -450,10 +450,13 @@ TableOptions TableWindow::options() const
     return o;
 }
 
-void TableWindow::compute()
+void TableWindow::compute(bool read)
 {
     if (!m_worker)
         return;
+    // What is read changes: the rows kept no longer stand for the table.
+    if (read)
+        m_kept.reset();
     m_job = ++m_jobs;
     m_started = false;
     m_worker->setCurrent(m_job);
@@ -463,7 +466,7 @@ void TableWindow::compute()
     cmdZastavit->show();
     cmdUlozit->setEnabled(false);
     lblSouhrn->setText(u"Čtu tabulku…"_s);
-    const TableJob job{m_job, m_path, options(), m_locale, {}};
+    const TableJob job{m_job, m_path, options(), m_locale, {}, m_kept};
     QMetaObject::invokeMethod(m_worker.get(), [worker = m_worker.get(), job] { worker->run(job); });
 }
 
@@ -524,12 +527,30 @@ void TableWindow::progressed(quint64 id, qint64 done, qint64 total)
     prgCteni->setValue(int(done * 1000 / total));
 }
 
-void TableWindow::finished(quint64 id, const TableResult &result)
+void TableWindow::finished(quint64 id, const TableResult &result,
+                           std::shared_ptr<const KeptRows> heading)
 {
     if (id != m_job)
         return;
     m_busy = false;
     m_result = result;
+    // Read to its end: a choice that does not change what is read computes from these rows.
+    m_kept.reset();
+    if (result.readWhole && heading) {
+        auto kept = std::make_shared<KeptTable>();
+        kept->format = result.format;
+        kept->head = result.head;
+        kept->headRecords = result.headRecords;
+        kept->lookaheadRecords = result.lookaheadRecords;
+        kept->usedWidth = result.usedWidth;
+        kept->sheets = result.sheets;
+        kept->sheet = result.sheet;
+        kept->encodingChangedRow = result.summary.encodingChangedRow;
+        kept->unclosedQuoteLine = result.summary.unclosedQuoteLine;
+        kept->heading = std::move(heading);
+        kept->rows = m_model.chunks();
+        m_kept = std::move(kept);
+    }
     fitReasons();
     prgCteni->hide();
     cmdZastavit->hide();
@@ -700,7 +721,7 @@ void TableWindow::save()
     m_savingTo = target;
     cmdUlozit->setEnabled(false);
     lblSouhrn->setText(u"Ukládám výsledky…"_s);
-    const TableJob job{m_job, m_path, options(), m_locale, target};
+    const TableJob job{m_job, m_path, options(), m_locale, target, nullptr};
     QMetaObject::invokeMethod(m_worker.get(), [worker = m_worker.get(), job] { worker->run(job); });
 }
 

@@ -65,14 +65,15 @@ protected:
 
 private:
     void createControls(qint32 lngZpusob, qint32 lngMapa);
-    void compute();
+    // Computed again: from the rows kept where only the computation changes, else read anew.
+    void compute(bool read = false);
     void stop();
     void stopThread();
     void started(quint64 id, const TableResult &plan);
     void arrived(quint64 id, std::shared_ptr<const KeptRows> rows);
     void fitReasons();
     void progressed(quint64 id, qint64 done, qint64 total);
-    void finished(quint64 id, const TableResult &result);
+    void finished(quint64 id, const TableResult &result, std::shared_ptr<const KeptRows> heading);
     void saved(quint64 id, const QString &error);
     void showChoices(const TableResult &plan);
     void showOnlyProblems(bool only);
@@ -93,6 +94,7 @@ private:
     bool m_busy = false;
     QString m_savingTo;
     TableResult m_result;
+    std::shared_ptr<const KeptTable> m_kept; // the last reading to its end
 
     // The choices that are not detected: empty, the table's own.
     QString m_areaColumn, m_compareColumn;

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <functional>
 
 namespace mezni {
 
@@ -35,9 +36,10 @@ public:
 class Collector final : public TableObserver
 {
 public:
+    using Progress = std::function<std::pair<qint64, qint64>()>;
     Collector(TableWorker &worker, const std::atomic<quint64> &current, quint64 id,
-              const QIODevice &file)
-        : m_worker(worker), m_current(current), m_id(id), m_file(file)
+              Progress progress)
+        : m_worker(worker), m_current(current), m_id(id), m_progress(std::move(progress))
     {
         m_clock.start();
     }
@@ -58,7 +60,10 @@ public:
         switch (kind) {
         case Kind::Title:
         case Kind::Header:
-            return true; // column headers, not rows
+            // Column headers, not rows; kept for the table to be computed again from memory.
+            if (r.all)
+                m_heading->add(r, RowState::Blank, {});
+            return true;
         case Kind::Row:
             state = !cells                    ? RowState::Unread
                     : !cells->error.isEmpty() ? RowState::Failed
@@ -78,10 +83,10 @@ public:
             return true;
         // Held, in order, while an empty line waits to be known as a row or no row.
         if (state == RowState::Pending || !m_held.empty()) {
-            m_held.push_back({*r.all, r.row, state});
+            m_held.push_back({*r.all, r.row, KeptRows::flagsOf(r), state});
             return true;
         }
-        m_batch->add(*r.all, r.row, state, results(cells));
+        m_batch->add(r, state, results(cells));
         if (m_batch->size() >= batchRows || m_clock.elapsed() >= batchMilliseconds)
             flush();
         return true;
@@ -91,21 +96,24 @@ public:
     {
         for (Held &h : m_held) {
             const bool row = h.state == RowState::Pending;
-            m_batch->add(h.fields, h.number, row ? RowState::Missing : h.state,
+            m_batch->add(h.fields, h.number, h.flags, row ? RowState::Missing : h.state,
                          results(row ? &cells : nullptr));
         }
         m_held.clear();
     }
+
+    std::shared_ptr<const KeptRows> heading() const { return m_heading; }
 
     // The batch to the model; at the end, the empty lines after the last row too.
     void flush(bool end = false)
     {
         if (end) {
             for (const Held &h : m_held)
-                m_batch->add(h.fields, h.number, h.state, {});
+                m_batch->add(h.fields, h.number, h.flags, h.state, {});
             m_held.clear();
         }
-        emit m_worker.progress(m_id, m_file.pos(), m_file.size());
+        const auto [done, total] = m_progress();
+        emit m_worker.progress(m_id, done, total);
         if (m_batch->size() > 0) {
             emit m_worker.rows(m_id, std::move(m_batch));
             m_batch = std::make_shared<KeptRows>();
@@ -118,6 +126,7 @@ private:
     {
         FieldBytes fields;
         qint64 number;
+        std::uint8_t flags;
         RowState state;
     };
 
@@ -133,8 +142,9 @@ private:
     TableWorker &m_worker;
     const std::atomic<quint64> &m_current;
     const quint64 m_id;
-    const QIODevice &m_file;
+    const Progress m_progress;
     std::shared_ptr<KeptRows> m_batch = std::make_shared<KeptRows>();
+    std::shared_ptr<KeptRows> m_heading = std::make_shared<KeptRows>();
     std::vector<Held> m_held;
     ResultLayout m_layout;
     char m_decimal = ',';
@@ -169,22 +179,37 @@ void TableWorker::run(const TableJob &job)
 {
     if (m_current != job.id)
         return;
+    // Computed again from the rows the window keeps: the file is not read again.
+    if (job.kept) {
+        KeptSource source(job.kept);
+        Collector collector(*this, m_current, job.id, [&source] {
+            return std::pair{source.bytesRead(), source.bytesTotal()};
+        });
+        const TableResult result =
+            processSource(source, nullptr, job.options, job.locale, &collector);
+        if (result.stopped)
+            return;
+        collector.flush(true);
+        emit finished(job.id, result, collector.heading());
+        return;
+    }
     QFile file(job.path);
     if (!file.open(QIODevice::ReadOnly)) {
         TableResult result;
         result.usageError =
             u"Tabulku %1 nelze otevřít: %2"_s.arg(quoted(job.path), file.errorString());
-        emit finished(job.id, result);
+        emit finished(job.id, result, nullptr);
         return;
     }
     if (job.saveTo.isEmpty()) {
-        Collector collector(*this, m_current, job.id, file);
-        DiscardedOutput nowhere;
+        Collector collector(*this, m_current, job.id, [&file] {
+            return std::pair{file.pos(), file.size()};
+        });
         const TableResult result = processTable(file, nullptr, job.options, job.locale, &collector);
         if (result.stopped)
             return;
         collector.flush(true);
-        emit finished(job.id, result);
+        emit finished(job.id, result, collector.heading());
         return;
     }
     // The very bytes the command line writes with the same options, replacing the file only once

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "keptrows.h"
 #include "table.h"
 #include "tablemodel.h"
 
@@ -19,6 +20,8 @@ struct TableJob
     TableOptions options;
     QLocale locale;
     QString saveTo; // empty: read to show
+    // To show, computed again from the rows kept of a reading to its end (none: the file read).
+    std::shared_ptr<const KeptTable> kept;
 };
 
 // Reads and computes a table off the user-interface thread (it lives in a QThread of its
@@ -39,7 +42,9 @@ signals:
     void started(quint64 id, const mezni::TableResult &plan);
     void rows(quint64 id, std::shared_ptr<const mezni::KeptRows> rows);
     void progress(quint64 id, qint64 done, qint64 total);
-    void finished(quint64 id, const mezni::TableResult &result);
+    // heading: the title rows and the header as read, kept with the rows (none: nothing read).
+    void finished(quint64 id, const mezni::TableResult &result,
+                  std::shared_ptr<const mezni::KeptRows> heading);
     // After a save: the reason it failed, or nothing.
     void saved(quint64 id, const QString &error);
 

@@ -1,5 +1,6 @@
 #include "workbook.h"
 
+#include "fieldcapture.h"
 #include "resultcells.h"
 #include "sheet.h"
 #include "tablesink.h"
@@ -94,6 +95,7 @@ public:
     SheetStats *m_current = nullptr;
     SheetStats m_chosen;
     std::array<int, capturedFields> m_columns{-1, -1, -1, -1};
+    mutable std::array<FieldCapture, capturedFields> m_captures;
     bool m_captureAll = false;
     bool m_firstPass = false;
     bool m_chosenBefore = false; // the sheet was chosen before the first pass
@@ -283,12 +285,14 @@ Record WorkbookSource::Impl::recordOf(const spreadsheet::Row &row, qint64 offset
     r.fields = std::max(1, int(row.fields.size()));
     r.empty = row.fields.size() == 0;
     r.blank = row.blank;
+    r.endless = true;
     for (std::size_t slot = 0; slot < capturedFields; ++slot) {
         const int c = m_columns[slot];
         if (c < 0)
             r.captured[slot].reset();
         else if (std::size_t(c) < row.fields.size())
-            r.captured[slot] = row.fields.cell(std::size_t(c));
+            r.captured[slot] = m_captures[slot].of(row.fields.field(std::size_t(c)),
+                                                   row.fields.kind(std::size_t(c)));
         else
             r.captured[slot] = Cell{}; // a sheet's row ends where its cells end: this one is empty
     }
