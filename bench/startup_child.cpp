@@ -8,6 +8,8 @@
 //   mo_startup_child empty WIDTH HEIGHT   a plain window of that size, nothing in it
 //   mo_startup_child table FILE           the table window on FILE: the byte once its summary is
 //                                         complete
+//   mo_startup_child choice FILE          the same, then the scale 1:2000 chosen: prints the
+//                                         milliseconds until the new summary is complete
 
 #include "filedialogs.h"
 #include "frmMezni_odchylka.h"
@@ -16,7 +18,9 @@
 #include "translation.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QRadioButton>
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
@@ -44,7 +48,8 @@ protected:
 
 int main(int argc, char *argv[])
 {
-    const bool table = argc > 2 && std::strcmp(argv[1], "table") == 0;
+    const bool choice = argc > 2 && std::strcmp(argv[1], "choice") == 0;
+    const bool table = choice || (argc > 2 && std::strcmp(argv[1], "table") == 0);
     const bool label = argc > 3 && std::strcmp(argv[1], "label") == 0;
     const bool empty = argc > 3 && std::strcmp(argv[1], "empty") == 0;
     QApplication app(argc, argv);
@@ -57,10 +62,29 @@ int main(int argc, char *argv[])
         mezni::installQtCzech(qtCzech);
         auto *tableWindow = new mezni::TableWindow(QString::fromLocal8Bit(argv[2]), 1, 0, boxes,
                                                    dialogs, QLocale::system());
-        QObject::connect(tableWindow, &mezni::TableWindow::computed, [] {
-            std::fputc('F', stdout);
-            std::fflush(stdout);
-            std::_Exit(0);
+        QElapsedTimer clock;
+        QObject::connect(tableWindow, &mezni::TableWindow::computed, [&, tableWindow] {
+            if (!choice) {
+                std::fputc('F', stdout);
+                std::fflush(stdout);
+                std::_Exit(0);
+            }
+            if (clock.isValid()) {
+                std::printf("%.3f\n", double(clock.nsecsElapsed()) / 1e6);
+                std::fflush(stdout);
+                std::_Exit(0);
+            }
+            // The table is shown: now the choice, as a click would make it.
+            QMetaObject::invokeMethod(
+                tableWindow,
+                [&clock, tableWindow] {
+                    for (QRadioButton *b : tableWindow->findChildren<QRadioButton *>())
+                        if (b->text() == QStringLiteral("1:&2000")) {
+                            clock.start();
+                            b->setChecked(true);
+                        }
+                },
+                Qt::QueuedConnection);
         });
         tableWindow->show();
         return QApplication::exec();
