@@ -10,6 +10,7 @@
 #include "resulttexts.h"
 #include "standardstreams.h"
 #include "table.h"
+#include "tablefile.h"
 #include "tabletexts.h"
 #include "utf16.h"
 #include "workbook.h"
@@ -481,24 +482,17 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QString &s
     QFile file(r.table);
     QIODevice *source = &in;
     if (r.table != u"-") {
-        if (QFileInfo(r.table).isDir() || !file.open(QIODevice::ReadOnly)) {
-            write(err, u"%1: soubor %2 nelze otevřít: %3\n"_s.arg(
-                           programName(), quoted(r.table),
-                           QFileInfo(r.table).isDir() ? u"je to složka"_s : file.errorString()));
+        if (const QString why = openTable(file); !why.isEmpty()) {
+            write(err,
+                  u"%1: soubor %2 nelze otevřít: %3\n"_s.arg(programName(), quoted(r.table), why));
             return UsageError;
         }
         source = &file;
     }
-    // As cat does: writing into the table being read would never end.
+    // As cat does: writing into the table being read would never end; "> table" has emptied the
+    // file before the program ever ran.
     if (sameFile(*source, outDevice)) {
-        QString text =
-            u"%1: výstup je sama čtená tabulka: výsledky zapište do jiného souboru."_s.arg(
-                programName());
-        // "> table" has emptied the file before the program ever ran.
-        if (source->size() == 0)
-            text += u" Tabulku už vyprázdnil shell, když výstup přesměroval (>) do ní: obnovte ji "
-                    "(např. ze zálohy) a výsledky přesměrujte do jiného souboru."_s;
-        write(err, text + u'\n');
+        write(err, u"%1: %2\n"_s.arg(programName(), outputIsTheTable(source->size() == 0)));
         return UsageError;
     }
     TableOptions options = r.options;
@@ -519,8 +513,7 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QString &s
         else
             observer = &console;
     }
-    CheckedTableOutput table(out);
-    const TableResult result = processTable(*source, &table, options, locale, observer);
+    const TableResult result = computeInto(*source, out, options, locale, observer);
     if (!result.usageError.isEmpty()) {
         write(err, u"%1: %2\n"_s.arg(programName(), result.usageError));
         return UsageError;
@@ -528,12 +521,11 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QString &s
     if (result.outputFailed)
         return OutputFailed;
     const TableSummary &s = result.summary;
-    QString text = u"%1: %2%3\n"_s.arg(
-        programName(),
-        tabletexts::summary(s.computed, s.failed, s.firstFailedRows,
-                            result.columns.compare >= 0 ? s.outside : -1),
-        tabletexts::computedHow(result.columns.scale >= 0 ? -1 : options.lngMapa,
-                                result.columns.method >= 0 ? -1 : options.lngZpusob, result.sheet));
+    QString text =
+        u"%1: %2%3\n"_s.arg(programName(),
+                            tabletexts::summary(s.computed, s.failed, s.firstFailedRows,
+                                                result.columns.compare >= 0 ? s.outside : -1),
+                            computedHow(result, options));
     if (s.unclosedQuoteLine > 0)
         text += u"%1: %2\n"_s.arg(
             programName(), tabletexts::unclosedQuote(s.unclosedQuoteLine, s.unclosedQuoteRow));
@@ -559,8 +551,7 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
             QFile named(r.table);
             QIODevice &read = r.table == u"-" ? in : named;
             if ((&read == &in || named.open(QIODevice::ReadOnly)) && sameFile(read, outPath))
-                return usageError(err, u"Výstupní soubor je sama čtená tabulka: výsledky zapište "
-                                       "do jiného souboru."_s);
+                return usageError(err, outputIsTheTable());
         }
         if (!file.open()) {
             write(err, u"%1: soubor %2 nelze vytvořit: %3\n"_s.arg(programName(), quoted(outPath),

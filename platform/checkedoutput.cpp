@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QIODevice>
+#include <utility>
 
 namespace mezni {
 
@@ -59,6 +60,9 @@ bool CheckedOutput::flush()
 
 bool CheckedOutput::finish()
 {
+    // Once: a file replaces the other only once.
+    if (std::exchange(m_finished, true))
+        return m_error.isEmpty();
     if (!flush())
         return false;
     auto *file = qobject_cast<QFileDevice *>(&m_device);

@@ -35,6 +35,7 @@ private:
     QIODevice &m_device;
     std::string m_buffer;
     QString m_error;
+    bool m_finished = false;
 };
 
 // An output named by its path: a file (new or regular) is written beside and replaces it only at

@@ -6,6 +6,7 @@
 #include "filedialogs.h"
 #include "keyposition.h"
 #include "messageboxes.h"
+#include "tablefile.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -624,8 +625,7 @@ QString TableWindow::computedSummary() const
     const TableOptions o = options();
     return tabletexts::summarySentence(s.computed, s.failed,
                                        m_result.columns.compare >= 0 ? s.outside : -1, m_locale) +
-           tabletexts::computedHow(o.scaleColumn.isEmpty() ? o.lngMapa : -1,
-                                   o.methodColumn.isEmpty() ? o.lngZpusob : -1, m_result.sheet);
+           computedHow(m_result, o);
 }
 
 QString TableWindow::summary() const

@@ -1,9 +1,8 @@
 #include "tableworker.h"
 
-#include "checkedoutput.h"
-#include "files.h"
 #include "numbers.h"
 #include "resultcells.h"
+#include "tablefile.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -194,10 +193,9 @@ void TableWorker::run(const TableJob &job)
         return;
     }
     QFile file(job.path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (const QString why = openTable(file); !why.isEmpty()) {
         TableResult result;
-        result.usageError =
-            u"Tabulku %1 nelze otevřít: %2"_s.arg(quoted(job.path), file.errorString());
+        result.usageError = u"Tabulku %1 nelze otevřít: %2"_s.arg(quoted(job.path), why);
         emit finished(job.id, result, nullptr);
         return;
     }
@@ -214,27 +212,12 @@ void TableWorker::run(const TableJob &job)
     }
     // The very bytes the command line writes with the same options, replacing the file only once
     // everything is written.
-    if (sameFile(file, job.saveTo)) {
-        emit saved(job.id, u"to je sama zobrazená tabulka"_s);
-        return;
-    }
-    OutputFile target(job.saveTo);
-    if (!target.open()) {
-        emit saved(job.id, target.errorString());
-        return;
-    }
-    CheckedOutput out(target.device());
-    CheckedTableOutput table(out);
     Stop stop(m_current, job.id);
-    const TableResult result = processTable(file, &table, job.options, job.locale, &stop);
+    QString failure;
+    const TableResult result = saveTable(file, job.saveTo, job.options, job.locale, &stop, failure);
     if (result.stopped)
-        return; // the save file is dropped: nothing written
-    if (!result.usageError.isEmpty())
-        emit saved(job.id, result.usageError);
-    else if (result.outputFailed || !out.finish())
-        emit saved(job.id, out.error());
-    else
-        emit saved(job.id, {});
+        return; // nothing written
+    emit saved(job.id, result.usageError.isEmpty() ? failure : result.usageError);
 }
 
 } // namespace mezni

@@ -12,6 +12,10 @@ class QLocale;
 
 namespace mezni {
 
+namespace csv {
+class Utf8Check;
+}
+
 // A CSV table read from a device: detection (byte-order mark, "sep=" line, delimiter, encoding),
 // quoting and line ends (CRLF, LF, a lone CR), record by record, every byte passed through.
 class CsvSource final : public TableSource
@@ -46,9 +50,6 @@ public:
     qint64 bytesTotal() const override { return m_total; }
 
 private:
-    class Scanner;
-    class Utf8Check;
-
     bool readChunk();
 
     QIODevice &m_in;
@@ -61,7 +62,7 @@ private:
     std::vector<Head> m_head;
     std::array<int, capturedFields> m_columns{-1, -1, -1, -1};
     bool m_captureAll = false;
-    std::unique_ptr<Utf8Check> m_utf8;
+    std::unique_ptr<csv::Utf8Check> m_utf8;
     bool m_checkEncoding = false; // a stream decided from its look-ahead
     bool m_decidedOnAscii = false;
     qint64 m_invalidRow = 0, m_nonAsciiRow = 0;

@@ -1,0 +1,68 @@
+#include "tablefile.h"
+
+#include "files.h"
+#include "tabletexts.h"
+
+#include <QFileInfo>
+
+namespace mezni {
+
+using namespace Qt::StringLiterals;
+
+QString openTable(QFile &file)
+{
+    if (QFileInfo(file.fileName()).isDir())
+        return u"je to složka"_s;
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    return {};
+}
+
+QString outputIsTheTable(bool emptied)
+{
+    QString text = u"Výstup je sama čtená tabulka: výsledky zapište do jiného souboru."_s;
+    if (emptied)
+        text += u" Tabulku už vyprázdnil shell, když výstup přesměroval (>) do ní: obnovte ji "
+                "(např. ze zálohy) a výsledky přesměrujte do jiného souboru."_s;
+    return text;
+}
+
+TableResult computeInto(QIODevice &in, CheckedOutput &out, const TableOptions &options,
+                        const QLocale &locale, TableObserver *observer)
+{
+    CheckedTableOutput table(out);
+    TableResult result = processTable(in, &table, options, locale, observer);
+    if (result.usageError.isEmpty() && !result.stopped && !result.outputFailed)
+        result.outputFailed = !out.finish();
+    return result;
+}
+
+TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &options,
+                      const QLocale &locale, TableObserver *observer, QString &failure)
+{
+    TableResult result;
+    if (sameFile(in, path)) {
+        result.usageError = outputIsTheTable();
+        return result;
+    }
+    OutputFile target(path);
+    if (!target.open()) {
+        failure = target.errorString();
+        result.outputFailed = true;
+        return result;
+    }
+    CheckedOutput out(target.device());
+    result = computeInto(in, out, options, locale, observer);
+    if (result.outputFailed)
+        failure = out.error();
+    return result;
+}
+
+QString computedHow(const TableResult &result, const TableOptions &options)
+{
+    return tabletexts::computedHow(result.columns.scale >= 0 ? -1 : options.lngMapa,
+                                   result.columns.method >= 0 ? -1 : options.lngZpusob,
+                                   result.sheet);
+}
+
+} // namespace mezni

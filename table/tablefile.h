@@ -1,0 +1,37 @@
+#pragma once
+
+#include "checkedoutput.h"
+#include "table.h"
+
+#include <QFile>
+#include <QString>
+
+class QIODevice;
+
+// What both faces do with a table file, said once: open it (or say why not), refuse to write
+// into it, compute it into a checked output that replaces a file only once all of it is on disk,
+// and say how it was computed.
+namespace mezni {
+
+// Opens the table to read; the reason in words where it cannot be.
+QString openTable(QFile &file);
+
+// The results would go into the table being read: refused before anything is written. emptied:
+// the shell has already emptied it ("> table").
+QString outputIsTheTable(bool emptied = false);
+
+// The table computed into out, every byte checked to the end (for a file that replaces another,
+// on disk and in its place); where the output failed, result.outputFailed and out.error() say so.
+TableResult computeInto(QIODevice &in, CheckedOutput &out, const TableOptions &options,
+                        const QLocale &locale, TableObserver *observer = nullptr);
+
+// The table computed into a file that replaces the named one only once all of it is written (a
+// device or a pipe named is written as it is); the reason where it could not be written.
+TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &options,
+                      const QLocale &locale, TableObserver *observer, QString &failure);
+
+// How the rows were computed, where choices say it for all of them: " · list „Data“, 1:1000,
+// číselně" ("měřítko podle řádků" where each row has its own).
+QString computedHow(const TableResult &result, const TableOptions &options);
+
+} // namespace mezni
