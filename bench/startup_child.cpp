@@ -60,8 +60,9 @@ int main(int argc, char *argv[])
     mezni::QtFileDialogs dialogs;
     if (table) {
         mezni::installQtCzech(qtCzech);
-        auto *tableWindow = new mezni::TableWindow(QString::fromLocal8Bit(argv[2]), 1, 0, boxes,
-                                                   dialogs, QLocale::system());
+        auto *tableWindow =
+            new mezni::TableWindow(QString::fromLocal8Bit(argv[2]), mezni::Method::Numeric,
+                                   mezni::MapClass::Scale1000, boxes, dialogs, QLocale::system());
         QElapsedTimer clock;
         QObject::connect(tableWindow, &mezni::TableWindow::computed, [&, tableWindow] {
             if (!choice) {

@@ -148,6 +148,10 @@ struct Options
         u"sloupec-meritka"_s,
         u"Sloupec s měřítkem mapy každého řádku (1:2880, 2880 nebo 1 : 2 880) místo -m."_s,
         u"název|číslo"_s};
+    const QCommandLineOption sloupecKodu{
+        u"sloupec-kodu"_s,
+        u"Sloupec s kódem kvality každého řádku (3 až 8) místo -k: počítá podle kódu kvality."_s,
+        u"název|číslo"_s};
     const QCommandLineOption sloupecZpusobu{
         u"sloupec-zpusobu"_s,
         u"Sloupec se způsobem výpočtu každého řádku (číselně nebo graficky, 1 nebo 0) místo -z."_s,
@@ -155,12 +159,12 @@ struct Options
     const QCommandLineOption okno{
         u"okno"_s, u"Otevře okno, s tabulkami v okně tabulky (tak program spouští plocha)."_s};
     const QList<QCommandLineOption> all{
-        help,          version,  zpusob,      mapa,           soubor,         sloupec,
-        kodKvality,    porovnat, bezHlavicky, oddelovac,      kodovani,       desetinna,
-        radekHlavicky, vystup,   list,        sloupecMeritka, sloupecZpusobu, okno};
-    const QList<QCommandLineOption> tableOnly{sloupec,  bezHlavicky,    oddelovac,
-                                              kodovani, desetinna,      radekHlavicky,
-                                              list,     sloupecMeritka, sloupecZpusobu};
+        help,     version,        zpusob,         mapa,        soubor,    sloupec,       kodKvality,
+        porovnat, bezHlavicky,    oddelovac,      kodovani,    desetinna, radekHlavicky, vystup,
+        list,     sloupecMeritka, sloupecZpusobu, sloupecKodu, okno};
+    const QList<QCommandLineOption> tableOnly{
+        sloupec,       bezHlavicky, oddelovac,      kodovani,       desetinna,
+        radekHlavicky, list,        sloupecMeritka, sloupecZpusobu, sloupecKodu};
 
     Options()
     {
@@ -327,12 +331,12 @@ std::variant<Request, QString> parse(Options &o, const QStringList &arguments,
     TableOptions &t = r.options;
     t.names = optionNames();
     if (const std::optional<qint32> code = methodOf(p.value(o.zpusob)))
-        t.lngZpusob = *code;
+        t.method = methodOfCode(*code);
     else
         return u"Neznámý způsob výpočtu %1: zadejte ciselne nebo graficky."_s.arg(
             quoted(p.value(o.zpusob)));
     if (const std::optional<qint32> code = mapClassOf(p.value(o.mapa)))
-        t.lngMapa = *code;
+        t.mapClass = mapClassOfCode(*code);
     else
         return u"Neznámé měřítko mapy %1: zadejte %2 (s „1:“ nebo bez)."_s.arg(
             quoted(p.value(o.mapa)), scaleList());
@@ -351,14 +355,19 @@ std::variant<Request, QString> parse(Options &o, const QStringList &arguments,
         r.qualityCode = qualityCodeOf(p.value(o.kodKvality));
         if (!r.qualityCode)
             return messages::unknownQualityCode(p.value(o.kodKvality)) + u'.';
+        if (p.isSet(o.sloupecKodu))
+            return u"Zadejte kód kvality buď volbou -k, nebo sloupcem (--sloupec-kodu)."_s;
+    }
+    // The rule by quality code is another rule than the map scale and the method.
+    for (const QCommandLineOption *code : {&o.kodKvality, &o.sloupecKodu}) {
+        if (!p.isSet(*code))
+            continue;
         for (const QCommandLineOption *other :
              {&o.mapa, &o.zpusob, &o.sloupecMeritka, &o.sloupecZpusobu})
             if (p.isSet(*other))
-                return u"Kód kvality (-k) je jiné pravidlo než měřítko mapy a způsob určení "
-                       "výměry: volbu --%1 s ním nezadávejte."_s.arg(other->names().constLast());
-        if (p.isSet(o.soubor))
-            return u"Kód kvality (-k) zatím počítá jen výměry zadané na příkazové řádce, ne "
-                   "tabulku."_s;
+                return u"Kód kvality (--%1) je jiné pravidlo než měřítko mapy a způsob určení "
+                       "výměry: volbu --%2 s ním nezadávejte."_s.arg(code->names().constLast(),
+                                                                     other->names().constLast());
     }
 
     if (!p.isSet(o.soubor)) {
@@ -393,6 +402,8 @@ std::variant<Request, QString> parse(Options &o, const QStringList &arguments,
     t.sheet = p.value(o.list);
     t.scaleColumn = p.value(o.sloupecMeritka);
     t.methodColumn = p.value(o.sloupecZpusobu);
+    t.qualityCode = r.qualityCode;
+    t.codeColumn = p.value(o.sloupecKodu);
     t.areaColumn = p.value(o.sloupec);
     t.compareColumn = p.value(o.porovnat);
     t.noHeader = p.isSet(o.bezHlavicky);
@@ -406,7 +417,8 @@ std::variant<QStringList, QString> areaLines(const Request &r, const QString &ar
     const bool comparing = !r.comparedText.isEmpty();
     if (!r.qualityCode) {
         QStringList lines{captions::area() + u' ' + area};
-        const Evaluation e = evaluateText(area, r.options.lngZpusob, r.options.lngMapa, numbers);
+        const Evaluation e =
+            evaluateText(area, codeOf(r.options.method), codeOf(r.options.mapClass), numbers);
         if (e.kind != Evaluation::Kind::Results)
             return e.kind == Evaluation::Kind::Nothing ? u"Chybí výměra"_s : e.message;
         for (const QString &line : resultLines(e.figures, numbers))

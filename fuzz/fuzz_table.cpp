@@ -416,14 +416,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (delta.empty()) {
             // No figures: the area must have none, or be refused for what it is.
             if (area && *area >= 0 &&
-                evaluateArea(*area, rules.lngZpusob, rules.lngMapa).kind ==
+                evaluateArea(*area, codeOf(rules.method), codeOf(rules.mapClass)).kind ==
                     Evaluation::Kind::Results)
                 fail("no figures for an area that has them");
             continue;
         }
         if (!area)
             fail("figures for an area the table's convention does not read");
-        const Evaluation e = evaluateArea(*area, rules.lngZpusob, rules.lngMapa);
+        const Evaluation e = evaluateArea(*area, codeOf(rules.method), codeOf(rules.mapClass));
         if (e.kind != Evaluation::Kind::Results)
             fail("figures for an area that has none");
         std::string expected;

@@ -170,11 +170,16 @@ QString Resolver::resolve(TableColumns &c)
         if (c.compare < 0)
             return error;
     }
-    for (const bool scale : {true, false}) {
-        const QString &wanted = scale ? m_options.scaleColumn : m_options.methodColumn;
+    using tabletexts::RowChoice;
+    for (const RowChoice choice : {RowChoice::Scale, RowChoice::Method, RowChoice::Code}) {
+        const QString &wanted = choice == RowChoice::Scale    ? m_options.scaleColumn
+                                : choice == RowChoice::Method ? m_options.methodColumn
+                                                              : m_options.codeColumn;
         if (wanted.isEmpty())
             continue;
-        int &at = scale ? c.scale : c.method;
+        int &at = choice == RowChoice::Scale    ? c.scale
+                  : choice == RowChoice::Method ? c.method
+                                                : c.code;
         if ((at = column(wanted, error)) < 0)
             return error;
     }
@@ -203,10 +208,12 @@ QString Resolver::resolve(TableColumns &c)
         c.compare = -1;
         return tabletexts::sameColumnTwice(c.area);
     }
-    if (c.area == c.scale || c.area == c.method) {
-        const bool scale = c.area == c.scale;
-        c.scale = c.method = -1;
-        return tabletexts::areaColumnIsChoice(c.area, scale);
+    if (c.area == c.scale || c.area == c.method || c.area == c.code) {
+        const RowChoice choice = c.area == c.scale    ? RowChoice::Scale
+                                 : c.area == c.method ? RowChoice::Method
+                                                      : RowChoice::Code;
+        c.scale = c.method = c.code = -1;
+        return tabletexts::areaColumnIsChoice(c.area, choice);
     }
     if (m_named) {
         for (const int i : {c.area, c.compare}) {

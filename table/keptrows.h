@@ -99,7 +99,7 @@ private:
     template<typename Visit> bool replay(Visit &&visit, qint64 limit);
 
     std::shared_ptr<const KeptTable> m_table;
-    std::array<int, capturedFields> m_columns{-1, -1, -1, -1};
+    std::array<int, capturedFields> m_columns{-1, -1, -1, -1, -1};
     std::array<FieldCapture, capturedFields> m_captures;
     bool m_all = false;
     FieldBytes m_fields;

@@ -13,9 +13,13 @@ namespace mezni {
 // layout of figures, verdict and reason, written once for every format and for the grid.
 struct ResultLayout
 {
-    bool verdict = false; // "V mezích", where an area is compared
+    bool verdict = false;       // "V mezích", where an area is compared
+    bool byQualityCode = false; // δ, MIN, MAX; by map scale δ, 2δ, MIN, MAX
 
-    int size() const { return verdict ? 6 : 5; }
+    int figures() const { return byQualityCode ? 3 : 4; }
+    int minColumn() const { return figures() - 2; }
+    int verdictColumn() const { return figures(); }
+    int size() const { return figures() + (verdict ? 2 : 1); }
     int reasonColumn() const { return size() - 1; }
     QStringList headers() const;
 };

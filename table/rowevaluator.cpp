@@ -82,25 +82,32 @@ double printed(double value)
 
 RowFields rowFields(const Record &record)
 {
-    return {record.fields, record.captured[AreaField], record.captured[ComparedField],
-            record.captured[ScaleField], record.captured[MethodField]};
+    return {record.fields,
+            record.captured[AreaField],
+            record.captured[ComparedField],
+            record.captured[ScaleField],
+            record.captured[MethodField],
+            record.captured[CodeField]};
 }
 
 namespace {
 
-// A row's code from its own column: the map class of its scale, or its method ("číselně" in the
-// table's encoding).
-std::variant<qint32, QString> codeOf(const std::optional<Cell> &cell, int column, bool scale,
-                                     TableEncoding encoding)
+// A row's code from its own column: the map class of its scale, its method ("číselně" in the
+// table's encoding) or its quality code (a number cell 6 too).
+std::variant<qint32, QString> codeOf(const std::optional<Cell> &cell, int column,
+                                     tabletexts::RowChoice choice, TableEncoding encoding)
 {
+    using tabletexts::RowChoice;
     if (!cell)
-        return tabletexts::missingChoiceField(scale, column);
+        return tabletexts::missingChoiceField(choice, column);
     const QString text = decodeTable(cell->text, encoding);
     if (text.trimmed().isEmpty())
-        return tabletexts::missingChoice(scale);
-    const std::optional<qint32> code = scale ? mapClassOf(text) : methodOf(text);
+        return tabletexts::missingChoice(choice);
+    const std::optional<qint32> code = choice == RowChoice::Scale    ? mapClassOf(text)
+                                       : choice == RowChoice::Method ? methodOf(text)
+                                                                     : qualityCodeOf(text);
     if (!code)
-        return tabletexts::unknownChoice(scale, text);
+        return tabletexts::unknownChoice(choice, text);
     return *code;
 }
 
@@ -121,30 +128,50 @@ RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
         cells.error = tabletexts::missingArea();
         return cells;
     }
-    qint32 zpusob = rules.lngZpusob, mapa = rules.lngMapa;
-    for (const bool scale : {true, false}) {
-        const int column = scale ? rules.scaleColumn : rules.methodColumn;
+    using tabletexts::RowChoice;
+    qint32 zpusob = codeOf(rules.method), mapa = codeOf(rules.mapClass);
+    qint32 quality = rules.qualityCode;
+    for (const RowChoice choice : {RowChoice::Scale, RowChoice::Method, RowChoice::Code}) {
+        const int column = choice == RowChoice::Scale    ? rules.scaleColumn
+                           : choice == RowChoice::Method ? rules.methodColumn
+                                                         : rules.codeColumn;
         if (column < 0)
             continue;
         const std::variant<qint32, QString> code =
-            codeOf(scale ? fields.scale : fields.method, column, scale, rules.encoding);
+            codeOf(choice == RowChoice::Scale    ? fields.scale
+                   : choice == RowChoice::Method ? fields.method
+                                                 : fields.code,
+                   column, choice, rules.encoding);
         if (const QString *error = std::get_if<QString>(&code)) {
             cells.error = *error;
             return cells;
         }
-        (scale ? mapa : zpusob) = std::get<qint32>(code);
+        (choice == RowChoice::Scale    ? mapa
+         : choice == RowChoice::Method ? zpusob
+                                       : quality) = std::get<qint32>(code);
     }
     const std::variant<double, QString> area = valueOf(*fields.area, rules, false);
     if (const QString *error = std::get_if<QString>(&area)) {
         cells.error = *error;
         return cells;
     }
-    const Evaluation e = evaluateArea(std::get<double>(area), zpusob, mapa);
-    if (e.kind != Evaluation::Kind::Results) {
-        cells.error = e.message;
-        return cells;
+    const double value = std::get<double>(area);
+    std::optional<QualityEvaluation> byCode;
+    if (rules.byQualityCode) {
+        byCode = evaluateQualityArea(value, quality);
+        if (byCode->kind != Evaluation::Kind::Results) {
+            cells.error = byCode->message;
+            return cells;
+        }
+        cells.quality = byCode->figures;
+    } else {
+        const Evaluation e = evaluateArea(value, zpusob, mapa);
+        if (e.kind != Evaluation::Kind::Results) {
+            cells.error = e.message;
+            return cells;
+        }
+        cells.figures = e.figures;
     }
-    cells.figures = e.figures;
 
     // The compared area only decides the verdict; the figures stand whatever it holds.
     if (rules.compareColumn < 0)
@@ -165,8 +192,17 @@ RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
         cells.error = tabletexts::negativeCompared();
         return cells;
     }
+    if (byCode) {
+        // δ of the larger area, as the verdict used it; the bounds stay the area column's.
+        const QualityEvaluation pair = evaluateQualityAreas(value, c, quality);
+        if (pair.comparison) {
+            cells.quality->delta = pair.comparison->delta;
+            cells.verdict = pair.comparison->within;
+        }
+        return cells;
+    }
     // Judged against the bounds as the row shows them, so the verdict never contradicts them.
-    cells.verdict = printed(e.figures.min) <= c && c <= printed(e.figures.max);
+    cells.verdict = printed(cells.figures->min) <= c && c <= printed(cells.figures->max);
     return cells;
 }
 

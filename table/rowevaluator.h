@@ -2,6 +2,8 @@
 
 #include "evaluation.h"
 #include "fieldcapture.h"
+#include "qualityrule.h"
+#include "tablechoices.h"
 #include "tablenumbers.h"
 #include "tablesource.h"
 
@@ -14,14 +16,18 @@ namespace mezni {
 // How the rows of one table are read.
 struct RowRules
 {
-    qint32 lngZpusob = 1;
-    qint32 lngMapa = 0;
+    Method method = Method::Numeric;
+    MapClass mapClass = MapClass::Scale1000;
     int width = 1;          // the fields of the header, or of the first row without one
     int areaColumn = 0;     // 0-based
     int compareColumn = -1; // -1: no verdict
     // Where a row's scale and method stand (-1: the codes above hold for every row).
     int scaleColumn = -1;
     int methodColumn = -1;
+    // The rule by quality code: one for every row, or each row's own from a column.
+    bool byQualityCode = false;
+    qint32 qualityCode = 0;
+    int codeColumn = -1;
     TableEncoding encoding = TableEncoding::Utf8;
     NumberConvention numbers;
 };
@@ -35,16 +41,19 @@ struct RowFields
     std::optional<Cell> compared;
     std::optional<Cell> scale;
     std::optional<Cell> method;
+    std::optional<Cell> code;
 };
 
 // The same of a record, whatever its source: the one way a row's fields reach the evaluator.
 RowFields rowFields(const Record &record);
 
-// The cells a row gets: the four figures where the area is good, the verdict where the compared
-// area is good too, and the reason in "Chyba" for anything wrong.
+// The cells a row gets: the figures where the area is good (by map scale: δ, 2δ, MIN, MAX; by
+// quality code: δ, of the larger area where two are compared, MIN and MAX), the verdict where the
+// compared area is good too, and the reason in "Chyba" for anything wrong.
 struct RowCells
 {
     std::optional<Figures> figures;
+    std::optional<QualityFigures> quality;
     std::optional<bool> verdict;
     QString error;
 };

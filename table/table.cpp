@@ -273,19 +273,22 @@ TableResult processSource(TableSource &from, TableOutput *out, const TableOption
             return result;
         columns.area = columns.compare = -1;
     }
-    source->capture({columns.area, columns.compare, columns.scale, columns.method},
+    source->capture({columns.area, columns.compare, columns.scale, columns.method, columns.code},
                     observer != nullptr);
     result.sheets = source->sheets();
     result.sheet = source->sheet();
 
     RowRules &rules = result.rules;
-    rules.lngZpusob = options.lngZpusob;
-    rules.lngMapa = options.lngMapa;
+    rules.method = options.method;
+    rules.mapClass = options.mapClass;
     rules.width = columns.width;
     rules.areaColumn = columns.area;
     rules.compareColumn = columns.compare;
     rules.scaleColumn = columns.scale;
     rules.methodColumn = columns.method;
+    rules.byQualityCode = options.byQualityCode();
+    rules.qualityCode = options.qualityCode.value_or(0);
+    rules.codeColumn = columns.code;
     rules.encoding = source->format().encoding;
     Votes votes(columns.headerRow, rules.encoding);
     source->scanLookahead(votes);
@@ -298,6 +301,7 @@ TableResult processSource(TableSource &from, TableOutput *out, const TableOption
     HeldOutput held(writing ? *out : discard);
     ResultLayout layout;
     layout.verdict = columns.compare >= 0;
+    layout.byQualityCode = rules.byQualityCode;
     std::unique_ptr<TableSink> sink;
     if (writing && !(sink = source->sink(held, layout, rules.numbers.mark, columns.width))) {
         result.usageError = source->failure();

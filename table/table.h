@@ -21,8 +21,8 @@ namespace mezni {
 
 struct TableOptions
 {
-    qint32 lngZpusob = 1;
-    qint32 lngMapa = 0;
+    Method method = Method::Numeric;
+    MapClass mapClass = MapClass::Scale1000;
     QString areaColumn;    // header or 1-based number; empty: the column whose header says so
     QString compareColumn; // empty: no verdict
     bool noHeader = false;
@@ -33,8 +33,13 @@ struct TableOptions
     // The encoding of the added texts where the table's bytes leave it open (a terminal's).
     std::optional<TableEncoding> asciiText;
     QString sheet;        // a workbook's sheet, by name or 1-based number; empty: the first
-    QString scaleColumn;  // each row's scale from this column (header or number); empty: lngMapa
-    QString methodColumn; // each row's method from this column; empty: lngZpusob
+    QString scaleColumn;  // each row's scale from this column (header or number); empty: mapClass
+    QString methodColumn; // each row's method from this column; empty: method
+    // The rule by quality code instead of the map scale and method: one code for every row, or
+    // each row's own from this column.
+    std::optional<qint32> qualityCode;
+    QString codeColumn;
+    bool byQualityCode() const { return qualityCode || !codeColumn.isEmpty(); }
     tabletexts::ChoiceNames names; // how usage errors name what to change
 };
 
@@ -57,6 +62,7 @@ struct TableColumns
     int area = -1; // -1: none found
     int compare = -1;
     int scale = -1, method = -1; // a row's own scale and method
+    int code = -1;               // a row's own quality code
     QStringList headers;         // of the header row, or numbered where there is none
 };
 

@@ -60,9 +60,12 @@ TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &op
 
 QString computedHow(const TableResult &result, const TableOptions &options)
 {
-    return tabletexts::computedHow(result.columns.scale >= 0 ? -1 : options.lngMapa,
-                                   result.columns.method >= 0 ? -1 : options.lngZpusob,
-                                   result.sheet);
+    if (options.byQualityCode())
+        return tabletexts::computedByCode(
+            result.columns.code >= 0 ? std::nullopt : options.qualityCode, result.sheet);
+    return tabletexts::computedHow(
+        result.columns.scale >= 0 ? std::nullopt : std::optional(options.mapClass),
+        result.columns.method >= 0 ? std::nullopt : std::optional(options.method), result.sheet);
 }
 
 } // namespace mezni

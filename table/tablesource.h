@@ -90,8 +90,9 @@ struct FieldBytes
     }
 };
 
-// The columns a record carries apart: the area, the compared area, a row's scale and method.
-enum CapturedField { AreaField, ComparedField, ScaleField, MethodField, capturedFields };
+// The columns a record carries apart: the area, the compared area, a row's scale and method, its
+// quality code.
+enum CapturedField { AreaField, ComparedField, ScaleField, MethodField, CodeField, capturedFields };
 
 // One record as a spreadsheet shows it: a row, whatever line breaks its quoted fields hold.
 struct Record

@@ -3,6 +3,7 @@
 #include "choices.h"
 #include "csvsource.h"
 #include "evaluation.h"
+#include "qualityrule.h"
 
 namespace mezni::tabletexts {
 
@@ -42,9 +43,13 @@ QString counted(qint64 n, const char16_t *one, const char16_t *few, const char16
     return QString::number(n) + u' ' + QString::fromUtf16(word);
 }
 
-QStringList resultColumns(bool verdict)
+QStringList resultColumns(bool verdict, bool byQualityCode)
 {
-    QStringList names{u"Mezní odchylka"_s, u"Dvojnásobek mezní odchylky"_s, u"MIN"_s, u"MAX"_s};
+    // The rule by quality code has no twice δ.
+    QStringList names =
+        byQualityCode
+            ? QStringList{u"Mezní odchylka"_s, u"MIN"_s, u"MAX"_s}
+            : QStringList{u"Mezní odchylka"_s, u"Dvojnásobek mezní odchylky"_s, u"MIN"_s, u"MAX"_s};
     if (verdict)
         names += u"V mezích"_s;
     names += u"Chyba"_s;
@@ -105,24 +110,35 @@ QString notNumberCell(bool compared, CellKind kind, const QString &text)
     }
 }
 
-QString missingChoiceField(bool scale, int column)
+QString missingChoiceField(RowChoice choice, int column)
 {
     return u"Řádek nemá pole %1 (sloupec %2)"_s
-        .arg(scale ? u"s měřítkem mapy"_s : u"se způsobem výpočtu"_s)
+        .arg(choice == RowChoice::Scale    ? u"s měřítkem mapy"_s
+             : choice == RowChoice::Method ? u"se způsobem výpočtu"_s
+                                           : u"s kódem kvality"_s)
         .arg(column + 1);
 }
 
-QString missingChoice(bool scale)
+QString missingChoice(RowChoice choice)
 {
-    return scale ? u"Chybí měřítko mapy"_s : u"Chybí způsob výpočtu"_s;
+    return choice == RowChoice::Scale    ? u"Chybí měřítko mapy"_s
+           : choice == RowChoice::Method ? u"Chybí způsob výpočtu"_s
+                                         : u"Chybí kód kvality"_s;
 }
 
-QString unknownChoice(bool scale, const QString &text)
+QString unknownChoice(RowChoice choice, const QString &text)
 {
-    return scale ? u"Neznámé měřítko mapy %1: měřítko je %2 (s „1:“ nebo bez)"_s.arg(quoted(text),
-                                                                                     scaleList())
-                 : u"Neznámý způsob výpočtu %1: způsob je číselně (1), nebo graficky (0)"_s.arg(
-                       quoted(text));
+    switch (choice) {
+    case RowChoice::Scale:
+        return u"Neznámé měřítko mapy %1: měřítko je %2 (s „1:“ nebo bez)"_s.arg(quoted(text),
+                                                                                 scaleList());
+    case RowChoice::Method:
+        return u"Neznámý způsob výpočtu %1: způsob je číselně (1), nebo graficky (0)"_s.arg(
+            quoted(text));
+    case RowChoice::Code:
+        break;
+    }
+    return messages::unknownQualityCode(text);
 }
 
 QString negativeCompared()
@@ -160,13 +176,23 @@ QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailed
     return text;
 }
 
-QString computedHow(qint32 lngMapa, qint32 lngZpusob, const QString &sheet)
+QString computedHow(std::optional<MapClass> mapClass, std::optional<Method> method,
+                    const QString &sheet)
 {
     QStringList parts;
     if (!sheet.isEmpty())
         parts += u"list "_s + quoted(sheet);
-    parts += lngMapa >= 0 ? scaleName(lngMapa) : u"měřítko podle řádků"_s;
-    parts += lngZpusob >= 0 ? methodName(lngZpusob) : u"způsob podle řádků"_s;
+    parts += mapClass ? scaleName(codeOf(*mapClass)) : u"měřítko podle řádků"_s;
+    parts += method ? methodName(codeOf(*method)) : u"způsob podle řádků"_s;
+    return u" · "_s + parts.join(u", "_s);
+}
+
+QString computedByCode(std::optional<qint32> code, const QString &sheet)
+{
+    QStringList parts;
+    if (!sheet.isEmpty())
+        parts += u"list "_s + quoted(sheet);
+    parts += code ? u"kód kvality %1"_s.arg(*code) : u"kód kvality podle řádků"_s;
     return u" · "_s + parts.join(u", "_s);
 }
 
@@ -342,12 +368,17 @@ QString sameColumnTwice(int column)
            "musí být v jiném sloupci."_s.arg(column + 1);
 }
 
-QString areaColumnIsChoice(int column, bool scale)
+QString areaColumnIsChoice(int column, RowChoice choice)
 {
+    const bool scale = choice == RowChoice::Scale, method = choice == RowChoice::Method;
     return u"Sloupec s výměrou a sloupec %1 jsou týž sloupec (%2): %3 musí být v jiném sloupci."_s
-        .arg(scale ? u"s měřítkem mapy"_s : u"se způsobem výpočtu"_s)
+        .arg(scale    ? u"s měřítkem mapy"_s
+             : method ? u"se způsobem výpočtu"_s
+                      : u"s kódem kvality"_s)
         .arg(column + 1)
-        .arg(scale ? u"měřítko"_s : u"způsob"_s);
+        .arg(scale    ? u"měřítko"_s
+             : method ? u"způsob"_s
+                      : u"kód kvality"_s);
 }
 
 QString otherUnit(const QString &header, const QString &unit)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "resulttexts.h"
+#include "tablechoices.h"
 
 #include <QList>
 #include <QLocale>
@@ -37,7 +38,7 @@ using mezni::quoted;
 
 // The names of the columns the program adds, in order ("V mezích" only with a verdict), and the
 // words of the verdict.
-QStringList resultColumns(bool verdict);
+QStringList resultColumns(bool verdict, bool byQualityCode = false);
 QString verdict(bool withinBounds);
 
 // The reasons a row gets in "Chyba".
@@ -52,10 +53,11 @@ QString fieldTooLong(bool compared, std::size_t limit);
 // A workbook's cell that holds something other than a number (a date, a logical value, an error,
 // a formula without a stored result).
 QString notNumberCell(bool compared, CellKind kind, const QString &value);
-// A row's own scale or method (scale: true for the scale).
-QString missingChoiceField(bool scale, int column);
-QString missingChoice(bool scale);
-QString unknownChoice(bool scale, const QString &value);
+// A row's own scale, method or quality code.
+enum class RowChoice { Scale, Method, Code };
+QString missingChoiceField(RowChoice choice, int column);
+QString missingChoice(RowChoice choice);
+QString unknownChoice(RowChoice choice, const QString &value);
 QString negativeCompared();
 QString otherDecimalMark(bool compared, const QString &value, char tableMark);
 QString readsTwoWays(bool compared, const QString &value, const QString &asComma,
@@ -66,8 +68,11 @@ QString readsTwoWays(bool compared, const QString &value, const QString &asComma
 QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailedRows,
                 qint64 outside = -1);
 // How the rows were computed where options say it for all of them: " · 1:1000, číselně"
-// (lngMapa, lngZpusob: -1 where each row has its own); a workbook's sheet too.
-QString computedHow(qint32 lngMapa, qint32 lngZpusob, const QString &sheet = {});
+// (none where each row has its own); a workbook's sheet too.
+QString computedHow(std::optional<MapClass> mapClass, std::optional<Method> method,
+                    const QString &sheet = {});
+// The same for the rule by quality code: " · kód kvality 6" (" · kód kvality podle řádků").
+QString computedByCode(std::optional<qint32> code, const QString &sheet = {});
 // The same as a sentence: "Spočteno 1 234 řádků, 3 s chybou, 2 mimo meze".
 QString summarySentence(qint64 computed, qint64 failed, qint64 outside, const QLocale &locale);
 QString unclosedQuote(qint64 line, qint64 row);
@@ -99,7 +104,7 @@ QString manyAreaColumns(const QStringList &headers, const QList<int> &columns,
                         const ChoiceNames &names);
 QString onlyAreaColumnCompared(const QString &header, const ChoiceNames &names);
 QString sameColumnTwice(int column);
-QString areaColumnIsChoice(int column, bool scale);
+QString areaColumnIsChoice(int column, RowChoice choice);
 QString otherUnit(const QString &header, const QString &unit);
 QString noHeaderManyColumns(int columns, const ChoiceNames &names);
 

@@ -182,6 +182,25 @@ inline QList<TableCase> tables()
                "3;2500;x;14,5;29,0;2471,0;2529,0;;" +
                utf8(u"Porovnávaná výměra musí být číslo"_s) + "\n"
         << 1 << u"spočteno řádků: 2, s chybou: 1 (řádek 4)"_s;
+    // The rule by quality code: δ, MIN, MAX, no twice δ; δ of the larger area where two are
+    // compared (100 and 144 at code 8: 144 − 100 = 44 = 2 · √144 + 20).
+    add("quality code 8 for every row, the verdict by δ of the larger area")
+        << QStringList{u"-s"_s, u"-"_s, u"-k"_s, u"8"_s, u"--porovnat"_s, u"3"_s} << czech
+        << "P;V\xC3\xBDm\xC4\x9Bra;Nov\xC3\xA1\n1;100;144\n2;100;145\n3;100;59,9\n"_ba
+        << "P;V\xC3\xBDm\xC4\x9Bra;Nov\xC3\xA1;Mezn\xC3\xAD odchylka;MIN;MAX;V mez\xC3\xAD"
+           "ch;Chyba\n1;100;144;44,0;60,0;144,0;ano;\n2;100;145;44,1;60,0;144,0;ne;\n"
+           "3;100;59,9;40,0;60,0;144,0;ne;\n"_ba
+        << 0 << u"spočteno řádků: 3, s chybou: 0, mimo meze: 2 · kód kvality 8"_s;
+    add("each row's own quality code, a bad and a missing one named")
+        << QStringList{u"-s"_s, u"-"_s, u"--sloupec-kodu"_s, u"K\u00f3d"_s} << czech
+        << "P;V\xC3\xBDm\xC4\x9Bra;K\xC3\xB3"
+           "d\n1;2500;3\n2;2500; 6 \n3;2500;9\n4;2500;\n"_ba
+        << "P;V\xC3\xBDm\xC4\x9Bra;K\xC3\xB3"
+           "d;Mezn\xC3\xAD odchylka;MIN;MAX;Chyba\n"
+           "1;2500;3;2,0;2498,0;2502,0;\n2;2500; 6 ;18,0;2482,0;2518,0;\n3;2500;9;;;;" +
+               utf8(u"Neznámý kód kvality „9“: zadejte 3, 4, 5, 6, 7 nebo 8"_s) + "\n4;2500;;;;;" +
+               utf8(u"Chybí kód kvality"_s) + "\n"
+        << 1 << u"s chybou: 2 (řádky 4, 5) · kód kvality podle řádků"_s;
     add("blank rows pass as they are")
         << fromStdin << czech << "P;V\xC3\xBDm\xC4\x9Bra\r\n;\r\n  \r\n1;2500\r\n"_ba
         << "P;V\xC3\xBDm\xC4\x9Bra" + results +

@@ -525,8 +525,8 @@ void TestCommandLine::rows()
     rules.areaColumn = 1;
     rules.compareColumn = 2;
     rules.numbers.settled = settled;
-    RowFields row{
-        fields, Cell{std::string_view(area.data(), std::size_t(area.size()))}, {}, {}, {}};
+    RowFields row{fields, Cell{std::string_view(area.data(), std::size_t(area.size()))}, {}, {}, {},
+                  {}};
     if (compared != "-")
         row.compared = Cell{std::string_view(compared.data(), std::size_t(compared.size()))};
     const RowCells cells = evaluateRow(row, rules);

@@ -105,8 +105,10 @@ bool choose(TableWindow &w, const QStringList &arguments)
                     b->click();
         } else if (a == u"-z" && value == u"graficky") {
             for (QRadioButton *b : w.findChildren<QRadioButton *>(u"optZpusob"_s))
-                if (b->property("tag").toInt() == 0)
+                if (b->text().contains(u"graficky"_s))
                     b->click();
+        } else if (a == u"-k") {
+            chooseIn(child<QComboBox>(w, u"cboKod"_s), value.toInt() - 3);
         } else if (a == u"--porovnat") {
             chooseIn(child<QComboBox>(w, u"cboPorovnat"_s), value.toInt());
         } else if (a == u"--sloupec") {
@@ -115,10 +117,12 @@ bool choose(TableWindow &w, const QStringList &arguments)
             child<QCheckBox>(w, u"chkBezHlavicky"_s)->setChecked(true);
         } else if (a == u"--radek-hlavicky") {
             child<QSpinBox>(w, u"spnHlavicka"_s)->setValue(value.toInt());
-        } else if (a == u"--sloupec-meritka" || a == u"--sloupec-zpusobu") {
+        } else if (a == u"--sloupec-meritka" || a == u"--sloupec-zpusobu" ||
+                   a == u"--sloupec-kodu") {
             // By number or by name, as the list shows them: "3: Měřítko".
-            auto *box =
-                child<QComboBox>(w, a == u"--sloupec-meritka" ? u"cboMeritko"_s : u"cboZpusob"_s);
+            auto *box = child<QComboBox>(w, a == u"--sloupec-meritka"   ? u"cboMeritko"_s
+                                            : a == u"--sloupec-zpusobu" ? u"cboZpusob"_s
+                                                                        : u"cboKodSloupec"_s);
             const int byNumber = box->findData(value);
             chooseIn(box,
                      byNumber >= 0 ? byNumber : box->findText(u": "_s + value, Qt::MatchEndsWith));
@@ -142,7 +146,7 @@ struct Opened
     bool computed = false;
 
     Opened(const QString &path, const QLocale &locale = czech)
-        : w(path, 1, 0, boxes, dialogs, locale)
+        : w(path, Method::Numeric, MapClass::Scale1000, boxes, dialogs, locale)
     {
         w.setAttribute(Qt::WA_DeleteOnClose, false);
         w.show();
@@ -334,9 +338,9 @@ void TestTableWindow::keptRowsComputeAsTheFile()
     for (const QString &change : changes) {
         const QString key = change.section(u'=', 0, 0), value = change.section(u'=', 1);
         if (key == u"mapa")
-            options.lngMapa = value.toInt();
+            options.mapClass = mapClassOfCode(value.toInt());
         else if (key == u"zpusob")
-            options.lngZpusob = value.toInt();
+            options.method = methodOfCode(value.toInt());
         else if (key == u"porovnat")
             options.compareColumn = value;
         else if (key == u"meritko")
@@ -375,7 +379,7 @@ void TestTableWindow::savesTheCommandLinesBytes()
     ScriptedDialogs dialogs;
     dialogs.save = m_dir.filePath(u"vysledky.csv"_s);
     QFile::remove(dialogs.save);
-    TableWindow w(table, 1, 0, boxes, dialogs, locale);
+    TableWindow w(table, Method::Numeric, MapClass::Scale1000, boxes, dialogs, locale);
     w.setAttribute(Qt::WA_DeleteOnClose, false);
     QVERIFY(choose(w, arguments));
     const TableOptions o = w.options();
@@ -384,9 +388,10 @@ void TestTableWindow::savesTheCommandLinesBytes()
     QCOMPARE(dialogs.proposed, m_dir.filePath(u"parcely-odchylky.csv"_s));
     QVERIFY2(saved.wait(10000), qPrintable(boxes.shown.value(0).text));
     QCOMPARE(readFile(dialogs.save), expected);
-    QVERIFY(w.summary().contains(!o.methodColumn.isEmpty() ? u"způsob podle řádků"_s
-                                 : o.lngZpusob == 1        ? u"číselně"_s
-                                                           : u"graficky"_s));
+    QVERIFY(w.summary().contains(o.byQualityCode()             ? u"kód kvality"_s
+                                 : !o.methodColumn.isEmpty()   ? u"způsob podle řádků"_s
+                                 : o.method == Method::Numeric ? u"číselně"_s
+                                                               : u"graficky"_s));
 }
 
 // Ctrl+O and a drop on the main window open table windows with the main window's choices.
@@ -415,7 +420,7 @@ void TestTableWindow::opensFromTheMainWindow()
     QTRY_COMPARE(windows().size(), 1);
     TableWindow *opened = windows().front();
     QCOMPARE(opened->path(), table);
-    QCOMPARE(opened->options().lngMapa, 4);
+    QCOMPARE(opened->options().mapClass, MapClass::Scale5000);
     QTRY_VERIFY(!opened->isBusy());
     QCOMPARE(opened->model().index(0, 2).data().toString(), u"70,0"_s);
 

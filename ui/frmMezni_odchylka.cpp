@@ -192,7 +192,7 @@ void frmMezni_odchylka::createControls()
 void frmMezni_odchylka::openTable()
 {
     if (m_tables)
-        m_tables->choose(this, lngZpusob, lngMapa);
+        m_tables->choose(this, methodOfCode(lngZpusob), mapClassOfCode(lngMapa));
 }
 
 // A window of its own, not a child: this window's controls and layout stay as they are. It starts
@@ -221,7 +221,7 @@ void frmMezni_odchylka::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     for (const QString &file : files)
-        m_tables->open(file, lngZpusob, lngMapa);
+        m_tables->open(file, methodOfCode(lngZpusob), mapClassOfCode(lngMapa));
 }
 
 void frmMezni_odchylka::connectGroup(const auto &group, void (frmMezni_odchylka::*click)())

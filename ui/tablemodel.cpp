@@ -28,8 +28,9 @@ void TableModel::start(const TableResult &plan)
     m_dataColumns = int(m_headers.size());
     m_rules = plan.rules;
     m_resolved = plan.rules.areaColumn >= 0;
-    m_results =
-        m_resolved ? tabletexts::resultColumns(plan.rules.compareColumn >= 0) : QStringList();
+    m_layout.verdict = plan.rules.compareColumn >= 0;
+    m_layout.byQualityCode = plan.rules.byQualityCode;
+    m_results = m_resolved ? m_layout.headers() : QStringList();
     endResetModel();
 }
 
@@ -106,8 +107,8 @@ QString TableModel::reason(int row) const
     case RowState::Unclosed:
         return m_unclosed;
     case RowState::Outside:
-        return u"Porovnávaná výměra leží mimo meze %1 až %2"_s.arg(resultText(row, 2),
-                                                                   resultText(row, 3));
+        return u"Porovnávaná výměra leží mimo meze %1 až %2"_s.arg(
+            resultText(row, m_layout.minColumn()), resultText(row, m_layout.minColumn() + 1));
     case RowState::Missing:
     case RowState::Failed:
         return resultText(row, int(m_results.size()) - 1);
@@ -156,7 +157,7 @@ QVariant TableModel::data(const QModelIndex &index, int role) const
     case Qt::ForegroundRole:
         return isProblem(s) ? QVariant(QBrush(Qt::black)) : QVariant();
     case Qt::TextAlignmentRole:
-        if (column >= m_dataColumns && column < m_dataColumns + 4)
+        if (column >= m_dataColumns && column < m_dataColumns + m_layout.figures())
             return QVariant(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     case StateRole:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keptrows.h"
+#include "resultcells.h"
 #include "table.h"
 
 #include <QAbstractTableModel>
@@ -59,6 +60,7 @@ private:
     int m_dataColumns = 0;
     QStringList m_headers;
     QStringList m_results;
+    ResultLayout m_layout;
     RowRules m_rules;
     bool m_resolved = false;
     QString m_unclosed;

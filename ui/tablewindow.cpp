@@ -6,6 +6,7 @@
 #include "filedialogs.h"
 #include "keyposition.h"
 #include "messageboxes.h"
+#include "qualityrule.h"
 #include "tablefile.h"
 
 #include <QAccessible>
@@ -142,7 +143,7 @@ QLabel *labelFor(const QString &caption, QWidget *buddy)
 
 } // namespace
 
-TableWindow::TableWindow(const QString &path, qint32 lngZpusob, qint32 lngMapa, MessageBoxes &boxes,
+TableWindow::TableWindow(const QString &path, Method method, MapClass mapClass, MessageBoxes &boxes,
                          FileDialogs &dialogs, const QLocale &locale, QWidget *parent)
     : QWidget(parent, Qt::Window), m_boxes(boxes), m_dialogs(dialogs), m_locale(locale),
       m_path(path)
@@ -151,7 +152,14 @@ TableWindow::TableWindow(const QString &path, qint32 lngZpusob, qint32 lngMapa, 
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(u"%1 – %2"_s.arg(QFileInfo(path).fileName(), windowCaption));
     setWindowIcon(appIcon());
-    createControls(lngZpusob, lngMapa);
+    m_choices.method = method;
+    m_choices.mapClass = mapClass;
+    m_choices.names = controlNames();
+    QWidget *rule = createRuleChoices();
+    QWidget *columns = createColumnChoices();
+    createGrid();
+    QLayout *status = createStatusBar();
+    arrange(rule, columns, status);
 
     m_worker = std::make_unique<TableWorker>();
     m_worker->moveToThread(&m_thread);
@@ -161,7 +169,7 @@ TableWindow::TableWindow(const QString &path, qint32 lngZpusob, qint32 lngMapa, 
     connect(m_worker.get(), &TableWorker::finished, this, &TableWindow::finished);
     connect(m_worker.get(), &TableWorker::saved, this, &TableWindow::saved);
     m_thread.start();
-    compute();
+    compute(true);
 }
 
 TableWindow::~TableWindow()
@@ -177,10 +185,10 @@ void TableWindow::stopThread()
     m_thread.wait();
 }
 
-void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
+// The rule: by the map scale and the method (the main window's own groups: captions,
+// accelerators and codes from its control table), or by the quality code of the boundary points.
+QWidget *TableWindow::createRuleChoices()
 {
-    // The method and the scale as the main window has them: captions, accelerators and codes
-    // from its control table.
     fraVypocet = new QGroupBox;
     fraMapa = new QGroupBox;
     fraVypocet->setObjectName(u"fraVypocet"_s);
@@ -196,106 +204,194 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
             continue;
         auto *b = new QRadioButton(c.caption.toString());
         b->setObjectName(c.name().toString());
-        b->setProperty("tag", c.tag.toInt());
-        connect(b, &QRadioButton::toggled, this, [this](bool on) {
-            if (on)
-                compute();
-        });
-        if (c.slot == Slot::optZpusob)
+        const qint32 code = c.tag.toInt();
+        if (c.slot == Slot::optZpusob) {
             optZpusob.at(std::size_t(c.index)) = b;
-        else
+            connect(b, &QRadioButton::toggled, this, [this, code](bool on) {
+                if (on && std::exchange(m_choices.method, methodOfCode(code)) != methodOfCode(code))
+                    compute();
+            });
+        } else {
             optMapa.at(std::size_t(c.index)) = b;
+            connect(b, &QRadioButton::toggled, this, [this, code](bool on) {
+                if (on &&
+                    std::exchange(m_choices.mapClass, mapClassOfCode(code)) != mapClassOfCode(code))
+                    compute();
+            });
+        }
     }
     for (QRadioButton *b : optZpusob)
         methods->addWidget(b);
     // Two columns, as in the main window: 1:1000, 1:1250, 1:2000; 1:2500, 1:5000.
     for (int i = 0; i < 5; ++i)
         scales->addWidget(optMapa[std::size_t(i)], i < 3 ? i : i - 3, i < 3 ? 0 : 1);
-    optZpusob[lngZpusob == 1 ? 0 : 1]->setChecked(true);
-    optMapa[std::size_t(std::clamp(lngMapa, 0, 4))]->setChecked(true);
+    optZpusob[m_choices.method == Method::Numeric ? 0 : 1]->setChecked(true);
+    optMapa[std::size_t(codeOf(m_choices.mapClass))]->setChecked(true);
 
-    cboSloupec = new QComboBox;
-    cboPorovnat = new QComboBox;
-    cboDesetinna = new QComboBox;
-    cboOddelovac = new QComboBox;
-    cboKodovani = new QComboBox;
-    cboList = new QComboBox;
-    cboMeritko = new QComboBox;
-    cboZpusob = new QComboBox;
-    cboList->setObjectName(u"cboList"_s);
-    cboMeritko->setObjectName(u"cboMeritko"_s);
-    cboZpusob->setObjectName(u"cboZpusob"_s);
-    for (QComboBox *c : {cboList, cboMeritko, cboZpusob})
-        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    connect(cboList, &QComboBox::activated, this, [this](int i) {
-        m_sheet = QString::number(i + 1);
-        compute(true);
-    });
-    connect(cboMeritko, &QComboBox::activated, this, [this](int i) {
-        m_scaleColumn = cboMeritko->itemData(i).toString();
-        fraMapa->setEnabled(m_scaleColumn.isEmpty());
+    fraPravidlo = new QGroupBox(u"Mezní odchylka podle"_s);
+    fraPravidlo->setObjectName(u"fraPravidlo"_s);
+    optMeritko = new QRadioButton(u"měřítka &a způsobu"_s);
+    optKod = new QRadioButton(u"kódu kvali&ty:"_s);
+    cboKod = new QComboBox;
+    optMeritko->setObjectName(u"optMeritko"_s);
+    optKod->setObjectName(u"optKod"_s);
+    cboKod->setObjectName(u"cboKod"_s);
+    cboKod->setAccessibleName(u"Kód kvality"_s);
+    for (qint32 code = lowestQualityCode; code <= highestQualityCode; ++code)
+        cboKod->addItem(QString::number(code));
+    cboKod->setCurrentIndex(0);
+    optMeritko->setChecked(true);
+    auto *rule = new QGridLayout(fraPravidlo);
+    rule->addWidget(optMeritko, 0, 0, 1, 2);
+    rule->addWidget(optKod, 1, 0);
+    rule->addWidget(cboKod, 1, 1);
+    rule->setColumnStretch(2, 1);
+    connect(optKod, &QRadioButton::toggled, this, [this](bool on) {
+        m_choices.qualityCode.reset();
+        m_choices.codeColumn.clear();
+        if (on)
+            m_choices.qualityCode = lowestQualityCode + cboKod->currentIndex();
+        showRule();
         compute();
     });
-    connect(cboZpusob, &QComboBox::activated, this, [this](int i) {
-        m_methodColumn = cboZpusob->itemData(i).toString();
-        fraVypocet->setEnabled(m_methodColumn.isEmpty());
+    connect(cboKod, &QComboBox::activated, this, [this](int i) {
+        optKod->setChecked(true);
+        m_choices.qualityCode = lowestQualityCode + i;
         compute();
     });
+
+    auto *choices = new QWidget;
+    auto *layout = new QHBoxLayout(choices);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(fraPravidlo);
+    layout->addWidget(fraVypocet);
+    layout->addWidget(fraMapa);
+    layout->addStretch(1);
+    return choices;
+}
+
+// Which columns, and how the table is read: each a list of the header's columns, as detected
+// until the user chooses.
+QWidget *TableWindow::createColumnChoices()
+{
+    const auto list = [this](const char16_t *name) {
+        auto *box = new QComboBox;
+        box->setObjectName(QString::fromUtf16(name));
+        // As wide as a column's name usually is: a long one (a title row's) is elided, shown
+        // whole in the open list.
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(16);
+        box->view()->setTextElideMode(Qt::ElideNone);
+        return box;
+    };
+    cboSloupec = list(u"cboSloupec");
+    cboPorovnat = list(u"cboPorovnat");
+    cboMeritko = list(u"cboMeritko");
+    cboZpusob = list(u"cboZpusob");
+    cboKodSloupec = list(u"cboKodSloupec");
+    cboDesetinna = list(u"cboDesetinna");
+    cboOddelovac = list(u"cboOddelovac");
+    cboKodovani = list(u"cboKodovani");
+    cboList = list(u"cboList");
     spnHlavicka = new QSpinBox;
     chkBezHlavicky = new QCheckBox(u"&Bez hlavičky"_s);
-    cboSloupec->setObjectName(u"cboSloupec"_s);
-    cboPorovnat->setObjectName(u"cboPorovnat"_s);
-    cboDesetinna->setObjectName(u"cboDesetinna"_s);
-    cboOddelovac->setObjectName(u"cboOddelovac"_s);
-    cboKodovani->setObjectName(u"cboKodovani"_s);
     spnHlavicka->setObjectName(u"spnHlavicka"_s);
     chkBezHlavicky->setObjectName(u"chkBezHlavicky"_s);
     spnHlavicka->setRange(1, 1000);
-    for (QComboBox *c : {cboSloupec, cboPorovnat, cboDesetinna, cboOddelovac, cboKodovani})
-        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     cboDesetinna->addItems({u"podle tabulky"_s, u"čárka"_s, u"tečka"_s});
     cboKodovani->addItems({u"podle tabulky"_s, u"UTF-8"_s, u"Windows-1250"_s});
     cboOddelovac->addItem(u"podle tabulky"_s);
     for (const auto &[d, name] : delimiters)
         cboOddelovac->addItem(QString::fromUtf16(name), QString(QChar::fromLatin1(d)));
 
-    connect(cboSloupec, &QComboBox::activated, this, [this](int i) {
-        m_areaColumn = cboSloupec->itemData(i).toString();
-        compute();
-    });
-    connect(cboPorovnat, &QComboBox::activated, this, [this](int i) {
-        m_compareColumn = cboPorovnat->itemData(i).toString();
+    // A column chosen: the rows kept compute again; a choice of how to read reads anew.
+    const auto column = [this](QComboBox *box, QString TableOptions::*chosen) {
+        connect(box, &QComboBox::activated, this, [this, box, chosen](int i) {
+            m_choices.*chosen = box->itemData(i).toString();
+            showRule();
+            compute();
+        });
+    };
+    column(cboSloupec, &TableOptions::areaColumn);
+    column(cboPorovnat, &TableOptions::compareColumn);
+    column(cboMeritko, &TableOptions::scaleColumn);
+    column(cboZpusob, &TableOptions::methodColumn);
+    connect(cboKodSloupec, &QComboBox::activated, this, [this](int i) {
+        // Each row's own code, or (none) the one chosen, where the rule is by quality code.
+        m_choices.codeColumn = cboKodSloupec->itemData(i).toString();
+        m_choices.qualityCode.reset();
+        if (m_choices.codeColumn.isEmpty() && optKod->isChecked())
+            m_choices.qualityCode = lowestQualityCode + cboKod->currentIndex();
+        showRule();
         compute();
     });
     connect(cboDesetinna, &QComboBox::activated, this, [this](int i) {
-        m_decimal = i == 0   ? std::nullopt
-                    : i == 1 ? std::optional(DecimalMark::Comma)
-                             : std::optional(DecimalMark::Point);
+        m_choices.decimal = i == 0   ? std::nullopt
+                            : i == 1 ? std::optional(DecimalMark::Comma)
+                                     : std::optional(DecimalMark::Point);
         compute();
     });
     connect(cboKodovani, &QComboBox::activated, this, [this](int i) {
-        m_encoding = i == 0   ? std::nullopt
-                     : i == 1 ? std::optional(TableEncoding::Utf8)
-                              : std::optional(TableEncoding::Windows1250);
+        m_choices.encoding = i == 0   ? std::nullopt
+                             : i == 1 ? std::optional(TableEncoding::Utf8)
+                                      : std::optional(TableEncoding::Windows1250);
         compute(true);
     });
     connect(cboOddelovac, &QComboBox::activated, this, [this](int i) {
         const QString d = cboOddelovac->itemData(i).toString();
-        m_delimiter = d.isEmpty() ? std::nullopt : std::optional(char(d[0].unicode()));
+        m_choices.delimiter = d.isEmpty() ? std::nullopt : std::optional(char(d[0].unicode()));
+        compute(true);
+    });
+    connect(cboList, &QComboBox::activated, this, [this](int i) {
+        m_choices.sheet = QString::number(i + 1);
         compute(true);
     });
     // Set by the user: the table's own value is shown with the signal blocked.
     connect(spnHlavicka, &QSpinBox::valueChanged, this, [this](int row) {
-        m_headerRow = row == 1 ? std::nullopt : std::optional<qint64>(row);
+        m_choices.headerRow = row == 1 ? std::nullopt : std::optional<qint64>(row);
         compute(true);
     });
     connect(chkBezHlavicky, &QCheckBox::toggled, this, [this](bool on) {
         spnHlavicka->setEnabled(!on);
-        if (on)
-            m_headerRow.reset();
+        m_choices.noHeader = on;
+        m_choices.headerRow.reset();
         compute(true);
     });
 
+    auto *choices = new QWidget;
+    auto *grid = new QGridLayout(choices);
+    grid->setContentsMargins(0, 0, 0, 0);
+    const auto put = [grid](int row, int column, const QString &caption, QWidget *box) {
+        QLabel *label = labelFor(caption, box);
+        grid->addWidget(label, row, column * 2);
+        grid->addWidget(box, row, column * 2 + 1);
+        return label;
+    };
+    put(0, 0, u"S&loupec s výměrou:"_s, cboSloupec);
+    put(0, 1, u"Po&rovnat se sloupcem:"_s, cboPorovnat);
+    auto *header = new QWidget;
+    auto *headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(0, 0, 0, 0);
+    headerLayout->addWidget(spnHlavicka);
+    headerLayout->addWidget(chkBezHlavicky);
+    grid->addWidget(labelFor(u"Řádek &hlavičky:"_s, spnHlavicka), 0, 4);
+    grid->addWidget(header, 0, 5);
+    put(1, 0, u"Měřítko ze sloup&ce:"_s, cboMeritko);
+    put(1, 1, u"Způsob ze &sloupce:"_s, cboZpusob);
+    put(1, 2, u"Kód k&vality ze sloupce:"_s, cboKodSloupec);
+    put(2, 0, u"D&esetinný oddělovač:"_s, cboDesetinna);
+    lblOddelovac = put(2, 1, u"&Oddělovač polí:"_s, cboOddelovac);
+    lblKodovani = put(2, 2, u"&Kódování:"_s, cboKodovani);
+    // A workbook's sheet stands where a text table's delimiter and encoding do.
+    lblList = labelFor(u"L&ist sešitu:"_s, cboList);
+    grid->addWidget(lblList, 2, 2);
+    grid->addWidget(cboList, 2, 3);
+    grid->setColumnStretch(6, 1);
+    return choices;
+}
+
+void TableWindow::createGrid()
+{
     lblZprava = new QLabel;
     lblZprava->setObjectName(u"lblZprava"_s);
     lblZprava->setWordWrap(true);
@@ -323,7 +419,10 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
     grdTabulka->installEventFilter(this);
     m_problems = new Problems(this);
     m_problems->setSourceModel(&m_model);
+}
 
+QLayout *TableWindow::createStatusBar()
+{
     lblSouhrn = new QLabel;
     lblSouhrn->setObjectName(u"lblSouhrn"_s);
     lblSouhrn->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -359,38 +458,8 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
     shortcut(QKeySequence::Save, &TableWindow::save);
     shortcut(QKeySequence::Open, [this] {
         TableWindows(m_boxes, m_dialogs, m_locale)
-            .choose(this, options().lngZpusob, options().lngMapa, QFileInfo(m_path).absolutePath());
+            .choose(this, m_choices.method, m_choices.mapClass, QFileInfo(m_path).absolutePath());
     });
-
-    auto *columns = new QGridLayout;
-    columns->addWidget(labelFor(u"S&loupec s výměrou:"_s, cboSloupec), 0, 0);
-    columns->addWidget(cboSloupec, 0, 1);
-    columns->addWidget(labelFor(u"Po&rovnat se sloupcem:"_s, cboPorovnat), 1, 0);
-    columns->addWidget(cboPorovnat, 1, 1);
-    columns->addWidget(labelFor(u"D&esetinný oddělovač:"_s, cboDesetinna), 0, 2);
-    columns->addWidget(cboDesetinna, 0, 3);
-    columns->addWidget(labelFor(u"&Oddělovač polí:"_s, cboOddelovac), 1, 2);
-    columns->addWidget(cboOddelovac, 1, 3);
-    columns->addWidget(labelFor(u"&Kódování:"_s, cboKodovani), 0, 4);
-    columns->addWidget(cboKodovani, 0, 5);
-    columns->addWidget(labelFor(u"Řádek &hlavičky:"_s, spnHlavicka), 1, 4);
-    auto *header = new QHBoxLayout;
-    header->addWidget(spnHlavicka);
-    header->addWidget(chkBezHlavicky);
-    columns->addLayout(header, 1, 5);
-    columns->addWidget(labelFor(u"Měřítko ze sloup&ce:"_s, cboMeritko), 2, 0);
-    columns->addWidget(cboMeritko, 2, 1);
-    columns->addWidget(labelFor(u"Způsob ze &sloupce:"_s, cboZpusob), 2, 2);
-    columns->addWidget(cboZpusob, 2, 3);
-    lblList = labelFor(u"L&ist sešitu:"_s, cboList);
-    columns->addWidget(lblList, 2, 4);
-    columns->addWidget(cboList, 2, 5);
-    columns->setColumnStretch(6, 1);
-
-    auto *choices = new QHBoxLayout;
-    choices->addWidget(fraVypocet);
-    choices->addWidget(fraMapa);
-    choices->addStretch(1);
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(lblSouhrn, 1);
@@ -400,55 +469,58 @@ void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
     bottom->addWidget(cmdPredchozi);
     bottom->addWidget(cmdDalsi);
     bottom->addWidget(cmdUlozit);
+    return bottom;
+}
 
+void TableWindow::arrange(QWidget *rule, QWidget *columns, QLayout *status)
+{
     auto *top = new QWidget;
     auto *topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
-    topLayout->addLayout(choices);
-    topLayout->addLayout(columns);
+    topLayout->addWidget(rule);
+    topLayout->addWidget(columns);
     auto *scroll = new ChoicesArea(top);
 
     auto *all = new QVBoxLayout(this);
     all->addWidget(scroll);
     all->addWidget(lblZprava);
     all->addWidget(grdTabulka, 1);
-    all->addLayout(bottom);
+    all->addLayout(status);
 
     // Keyboard order: the choices as they stand, then the grid, then the buttons.
-    QWidget *order[] = {optZpusob[0], optMapa[0],  cboSloupec,  cboPorovnat,    cboDesetinna,
-                        cboOddelovac, cboKodovani, spnHlavicka, chkBezHlavicky, cboMeritko,
-                        cboZpusob,    cboList,     grdTabulka,  cmdZastavit,    chkJenProblemy,
-                        cmdPredchozi, cmdDalsi,    cmdUlozit};
+    QWidget *order[] = {optMeritko,    cboKod,       optZpusob[0],   optMapa[0],   cboSloupec,
+                        cboPorovnat,   spnHlavicka,  chkBezHlavicky, cboMeritko,   cboZpusob,
+                        cboKodSloupec, cboDesetinna, cboOddelovac,   cboKodovani,  cboList,
+                        grdTabulka,    cmdZastavit,  chkJenProblemy, cmdPredchozi, cmdDalsi,
+                        cmdUlozit};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QRadioButton *b : optMapa)
         b->installEventFilter(this);
     // As large as the table wants, within the screen.
     const QScreen *screen = QGuiApplication::primaryScreen();
-    resize(screen ? QSize(1000, 640).boundedTo(screen->availableGeometry().size() * 9 / 10)
-                  : QSize(1000, 640));
+    resize(screen ? QSize(1100, 680).boundedTo(screen->availableGeometry().size() * 9 / 10)
+                  : QSize(1100, 680));
+}
+
+// What the rule leaves to choose: the map scale and the method, or the quality code (one, or a
+// column's).
+void TableWindow::showRule()
+{
+    const bool byCode = m_choices.byQualityCode();
+    const QSignalBlocker blocker(optKod);
+    optKod->setChecked(byCode);
+    optMeritko->setChecked(!byCode);
+    fraVypocet->setEnabled(!byCode && m_choices.methodColumn.isEmpty());
+    fraMapa->setEnabled(!byCode && m_choices.scaleColumn.isEmpty());
+    cboKod->setEnabled(m_choices.codeColumn.isEmpty());
+    cboMeritko->setEnabled(!byCode);
+    cboZpusob->setEnabled(!byCode);
 }
 
 TableOptions TableWindow::options() const
 {
-    TableOptions o;
-    o.lngZpusob = optZpusob[0]->isChecked() ? 1 : 0;
-    for (const QRadioButton *b : optMapa)
-        if (b->isChecked())
-            o.lngMapa = b->property("tag").toInt();
-    o.areaColumn = m_areaColumn;
-    o.compareColumn = m_compareColumn;
-    o.noHeader = chkBezHlavicky->isChecked();
-    if (!o.noHeader)
-        o.headerRow = m_headerRow;
-    o.delimiter = m_delimiter;
-    o.encoding = m_encoding;
-    o.decimal = m_decimal;
-    o.sheet = m_sheet;
-    o.scaleColumn = m_scaleColumn;
-    o.methodColumn = m_methodColumn;
-    o.names = controlNames();
-    return o;
+    return m_choices;
 }
 
 void TableWindow::compute(bool read)
@@ -588,7 +660,7 @@ void TableWindow::showChoices(const TableResult &plan)
 {
     const TableColumns &c = plan.columns;
     // Every list but the area's may name no column.
-    for (QComboBox *box : {cboSloupec, cboPorovnat, cboMeritko, cboZpusob}) {
+    for (QComboBox *box : {cboSloupec, cboPorovnat, cboMeritko, cboZpusob, cboKodSloupec}) {
         box->clear();
         if (box != cboSloupec)
             box->addItem(u"žádný"_s, QString());
@@ -600,16 +672,21 @@ void TableWindow::showChoices(const TableResult &plan)
     const auto shown = [](const QString &chosen, int detected) {
         return chosen.isEmpty() ? detected : chosen.toInt() - 1;
     };
-    cboSloupec->setCurrentIndex(shown(m_areaColumn, c.area));
-    cboPorovnat->setCurrentIndex(shown(m_compareColumn, c.compare) + 1);
-    cboMeritko->setCurrentIndex(shown(m_scaleColumn, c.scale) + 1);
-    cboZpusob->setCurrentIndex(shown(m_methodColumn, c.method) + 1);
-    // A workbook's sheets.
+    cboSloupec->setCurrentIndex(shown(m_choices.areaColumn, c.area));
+    cboPorovnat->setCurrentIndex(shown(m_choices.compareColumn, c.compare) + 1);
+    cboMeritko->setCurrentIndex(shown(m_choices.scaleColumn, c.scale) + 1);
+    cboZpusob->setCurrentIndex(shown(m_choices.methodColumn, c.method) + 1);
+    cboKodSloupec->setCurrentIndex(shown(m_choices.codeColumn, c.code) + 1);
+    // A workbook's sheets where a text table's delimiter and encoding are: neither applies to it.
+    const bool workbook = !plan.sheets.isEmpty();
     cboList->clear();
     cboList->addItems(plan.sheets);
     cboList->setCurrentIndex(int(plan.sheets.indexOf(plan.sheet)));
-    cboList->setVisible(plan.sheets.size() > 1);
-    lblList->setVisible(plan.sheets.size() > 1);
+    for (QWidget *w : std::initializer_list<QWidget *>{cboList, lblList})
+        w->setVisible(workbook);
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{cboOddelovac, lblOddelovac, cboKodovani, lblKodovani})
+        w->setVisible(!workbook);
     const TableFormat &f = plan.format;
     cboDesetinna->setItemText(0, u"podle tabulky (%1)"_s.arg(markName(plan.rules.numbers.mark)));
     cboKodovani->setItemText(0, u"podle tabulky (%1)"_s.arg(f.encodingName()));
@@ -774,19 +851,19 @@ void TableWindow::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-TableWindow *TableWindows::open(const QString &path, qint32 lngZpusob, qint32 lngMapa)
+TableWindow *TableWindows::open(const QString &path, Method method, MapClass mapClass)
 {
-    auto *window = new TableWindow(path, lngZpusob, lngMapa, m_boxes, m_dialogs, m_locale);
+    auto *window = new TableWindow(path, method, mapClass, m_boxes, m_dialogs, m_locale);
     window->show();
     window->activateWindow();
     return window;
 }
 
-TableWindow *TableWindows::choose(QWidget *parent, qint32 lngZpusob, qint32 lngMapa,
+TableWindow *TableWindows::choose(QWidget *parent, Method method, MapClass mapClass,
                                   const QString &folder)
 {
     const QString path = m_dialogs.openTable(parent, folder.isEmpty() ? QDir::homePath() : folder);
-    return path.isEmpty() ? nullptr : open(path, lngZpusob, lngMapa);
+    return path.isEmpty() ? nullptr : open(path, method, mapClass);
 }
 
 } // namespace mezni

@@ -21,6 +21,7 @@ class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -39,7 +40,7 @@ class TableWindow final : public QWidget
     Q_OBJECT
 
 public:
-    TableWindow(const QString &path, qint32 lngZpusob, qint32 lngMapa, MessageBoxes &boxes,
+    TableWindow(const QString &path, Method method, MapClass mapClass, MessageBoxes &boxes,
                 FileDialogs &dialogs, const QLocale &locale = QLocale::system(),
                 QWidget *parent = nullptr);
     ~TableWindow() override;
@@ -64,7 +65,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void createControls(qint32 lngZpusob, qint32 lngMapa);
+    QWidget *createRuleChoices();
+    QWidget *createColumnChoices();
+    void createGrid();
+    QLayout *createStatusBar();
+    void arrange(QWidget *rule, QWidget *columns, QLayout *status);
+    void showRule();
     // Computed again: from the rows kept where only the computation changes, else read anew.
     void compute(bool read = false);
     void stop();
@@ -96,14 +102,14 @@ private:
     TableResult m_result;
     std::shared_ptr<const KeptTable> m_kept; // the last reading to its end
 
-    // The choices that are not detected: empty, the table's own.
-    QString m_areaColumn, m_compareColumn;
-    std::optional<DecimalMark> m_decimal;
-    std::optional<char> m_delimiter;
-    std::optional<TableEncoding> m_encoding;
-    std::optional<qint64> m_headerRow;
-    QString m_sheet, m_scaleColumn, m_methodColumn;
+    // The choices, kept once: what the controls show and what is computed (empty or none: as
+    // the table's own is detected).
+    TableOptions m_choices;
 
+    QGroupBox *fraPravidlo = nullptr;
+    QRadioButton *optMeritko = nullptr;
+    QRadioButton *optKod = nullptr;
+    QComboBox *cboKod = nullptr;
     std::array<QRadioButton *, 2> optZpusob{};
     std::array<QRadioButton *, 5> optMapa{};
     QComboBox *cboSloupec = nullptr;
@@ -113,8 +119,11 @@ private:
     QComboBox *cboKodovani = nullptr;
     QComboBox *cboMeritko = nullptr;
     QComboBox *cboZpusob = nullptr;
+    QComboBox *cboKodSloupec = nullptr;
     QComboBox *cboList = nullptr;
     QLabel *lblList = nullptr;
+    QLabel *lblOddelovac = nullptr;
+    QLabel *lblKodovani = nullptr;
     QGroupBox *fraVypocet = nullptr;
     QGroupBox *fraMapa = nullptr;
     QSpinBox *spnHlavicka = nullptr;
@@ -138,9 +147,10 @@ public:
         : m_boxes(boxes), m_dialogs(dialogs), m_locale(locale)
     {
     }
-    TableWindow *open(const QString &path, qint32 lngZpusob = 1, qint32 lngMapa = 0);
+    TableWindow *open(const QString &path, Method method = Method::Numeric,
+                      MapClass mapClass = MapClass::Scale1000);
     // Asks for the table first (in folder, or the home folder); nothing where the user cancels.
-    TableWindow *choose(QWidget *parent, qint32 lngZpusob, qint32 lngMapa,
+    TableWindow *choose(QWidget *parent, Method method, MapClass mapClass,
                         const QString &folder = {});
 
 private:

@@ -60,7 +60,7 @@ private:
     bool m_eof = false;
     std::size_t m_start = 0; // after the byte-order mark and the "sep=" line
     std::vector<Head> m_head;
-    std::array<int, capturedFields> m_columns{-1, -1, -1, -1};
+    std::array<int, capturedFields> m_columns{-1, -1, -1, -1, -1};
     bool m_captureAll = false;
     std::unique_ptr<csv::Utf8Check> m_utf8;
     bool m_checkEncoding = false; // a stream decided from its look-ahead

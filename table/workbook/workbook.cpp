@@ -94,7 +94,7 @@ public:
     std::vector<SheetStats> m_candidates; // the first pass: the sheets that may be the one
     SheetStats *m_current = nullptr;
     SheetStats m_chosen;
-    std::array<int, capturedFields> m_columns{-1, -1, -1, -1};
+    std::array<int, capturedFields> m_columns{-1, -1, -1, -1, -1};
     mutable std::array<FieldCapture, capturedFields> m_captures;
     bool m_captureAll = false;
     bool m_firstPass = false;
