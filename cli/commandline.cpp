@@ -72,7 +72,7 @@ tabletexts::ChoiceNames optionNames()
     return {u"volbou --sloupec"_s,           u"číslem volbou --sloupec"_s,
             u"volbou --porovnat"_s,          u"volbou --bez-hlavicky"_s,
             u"volbou --radek-hlavicky %1"_s, u"volbou --oddelovac '%1'"_s,
-            u"volbou --kodovani"_s};
+            u"volbou --kodovani"_s,          u"volbou --desetinna carka nebo --desetinna tecka"_s};
 }
 
 // The options, declared once.
@@ -541,6 +541,9 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QString &s
     if (s.unclosedQuoteLine > 0)
         text += u"%1: %2\n"_s.arg(
             programName(), tabletexts::unclosedQuote(s.unclosedQuoteLine, s.unclosedQuoteRow));
+    if (s.decimalMarkRows > 0)
+        text += u"%1: %2\n"_s.arg(programName(),
+                                  tabletexts::decimalMarkHint(s.decimalMarkRows, optionNames()));
     if (s.encodingChangedRow > 0)
         text += u"%1: %2\n"_s.arg(
             programName(),

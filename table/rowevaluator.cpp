@@ -32,7 +32,8 @@ QString shortest(double value, DecimalMark mark)
 }
 
 // The value of a field under the table's convention, or the reason it has none.
-std::variant<double, QString> valueOf(const Cell &cell, const RowRules &rules, bool compared)
+std::variant<double, QString> valueOf(const Cell &cell, const RowRules &rules, bool compared,
+                                      bool &decimalMark)
 {
     const std::string_view field = cell.text;
     if (field.size() > capturedFieldLimit)
@@ -59,12 +60,15 @@ std::variant<double, QString> valueOf(const Cell &cell, const RowRules &rules, b
         const bool point = text.contains(u'.');
         const double decimal = point ? *readings.point : *readings.comma;
         const double thousands = point ? *readings.commaDots : *readings.pointCommas;
+        decimalMark = true;
         return tabletexts::readsTwoWays(compared, text, shortest(decimal, DecimalMark::Comma),
                                         shortest(thousands, DecimalMark::Comma));
     }
-    if (readings.isNumber())
+    if (readings.isNumber()) {
+        decimalMark = true;
         return tabletexts::otherDecimalMark(compared, decoded(field, rules.encoding),
                                             decimalChar(rules.numbers.mark));
+    }
     return tabletexts::notNumber(compared);
 }
 
@@ -150,7 +154,7 @@ RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
          : choice == RowChoice::Method ? zpusob
                                        : quality) = std::get<qint32>(code);
     }
-    const std::variant<double, QString> area = valueOf(*fields.area, rules, false);
+    const std::variant<double, QString> area = valueOf(*fields.area, rules, false, cells.decimalMark);
     if (const QString *error = std::get_if<QString>(&area)) {
         cells.error = *error;
         return cells;
@@ -182,7 +186,7 @@ RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
     }
     if (fields.compared->kind == CellKind::Text && blank(fields.compared->text))
         return cells;
-    const std::variant<double, QString> compared = valueOf(*fields.compared, rules, true);
+    const std::variant<double, QString> compared = valueOf(*fields.compared, rules, true, cells.decimalMark);
     if (const QString *error = std::get_if<QString>(&compared)) {
         cells.error = *error;
         return cells;

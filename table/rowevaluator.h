@@ -56,6 +56,7 @@ struct RowCells
     std::optional<QualityFigures> quality;
     std::optional<bool> verdict;
     QString error;
+    bool decimalMark = false; // the error is a number the table's decimal mark does not settle
 };
 
 // Pure: fields in, cells out.

@@ -161,6 +161,8 @@ public:
         if (m_rules.areaColumn < 0) // the columns are not resolved: shown without results
             return observe(r, Kind::Row);
         const RowCells cells = evaluateRow(rowFields(r), m_rules);
+        if (cells.decimalMark)
+            ++m_summary.decimalMarkRows;
         if (!cells.error.isEmpty())
             failed(r.row);
         else if (cells.verdict == false)

@@ -51,6 +51,7 @@ struct TableSummary
     QList<qint64> firstFailedRows; // the first few, numbered as a spreadsheet shows them
     qint64 unclosedQuoteLine = 0, unclosedQuoteRow = 0;
     qint64 encodingChangedRow = 0;
+    qint64 decimalMarkRows = 0; // rows whose number the table's decimal mark does not settle
     QString encoding; // the name of the table's encoding, for the messages
 };
 

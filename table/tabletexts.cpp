@@ -148,7 +148,7 @@ QString negativeCompared()
 
 QString otherDecimalMark(bool compared, const QString &text, char tableMark)
 {
-    return u"%1 %2 je zapsána s desetinnou %3, tabulka má desetinnou %4 (volba --desetinna)"_s.arg(
+    return u"%1 %2 je zapsána s desetinnou %3, tabulka má desetinnou %4"_s.arg(
         value(compared), quoted(text), tableMark == ',' ? u"tečkou"_s : u"čárkou"_s,
         tableMark == ',' ? u"čárku"_s : u"tečku"_s);
 }
@@ -156,8 +156,14 @@ QString otherDecimalMark(bool compared, const QString &text, char tableMark)
 QString readsTwoWays(bool compared, const QString &text, const QString &asComma,
                      const QString &asPoint)
 {
-    return u"%1 %2 se dá číst jako %3 i jako %4: desetinný oddělovač určete volbou --desetinna "
-           "carka nebo --desetinna tecka"_s.arg(value(compared), quoted(text), asComma, asPoint);
+    return u"%1 %2 se dá číst jako %3 i jako %4: určete desetinný oddělovač tabulky"_s.arg(
+        value(compared), quoted(text), asComma, asPoint);
+}
+
+QString decimalMarkHint(qint64 rows, const ChoiceNames &names)
+{
+    return u"Desetinný oddělovač tabulky neurčují její čísla jednoznačně (%1): určete jej %2."_s
+        .arg(counted(rows, u"řádek", u"řádky", u"řádků"), names.decimal);
 }
 
 QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailedRows,

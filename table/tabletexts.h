@@ -29,6 +29,7 @@ struct ChoiceNames
     QString headerRow; // %1: the row
     QString delimiter; // %1: the character
     QString encoding;
+    QString decimal;
 };
 
 // "1 řádek", "3 řádky", "5 řádků": the Czech plural of a counted word.
@@ -62,6 +63,8 @@ QString negativeCompared();
 QString otherDecimalMark(bool compared, const QString &value, char tableMark);
 QString readsTwoWays(bool compared, const QString &value, const QString &asComma,
                      const QString &asPoint);
+// Rows that got one of the two reasons above, and where to choose the decimal mark.
+QString decimalMarkHint(qint64 rows, const ChoiceNames &names);
 
 // The summary on standard error, without the program's name.
 // outside: the rows outside their bounds, -1 where there is no verdict.

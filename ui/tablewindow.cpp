@@ -97,7 +97,8 @@ tabletexts::ChoiceNames controlNames()
             u"zaškrtnutím „Bez hlavičky“"_s,
             u"v poli „Řádek hlavičky“ (%1)"_s,
             u"v seznamu „Oddělovač polí“ (%1)"_s,
-            u"v seznamu „Kódování“"_s};
+            u"v seznamu „Kódování“"_s,
+            u"v seznamu „Desetinný oddělovač“"_s};
 }
 
 // The delimiters a spreadsheet lets the user choose, as the list names them.
@@ -630,6 +631,9 @@ void TableWindow::finished(quint64 id, const TableResult &result,
     if (!m_started)
         m_model.start(result); // nothing could be read: no rows of an earlier reading stay
     QString message = result.usageError;
+    // Where to choose the decimal mark, where the table's numbers do not settle it.
+    if (message.isEmpty() && result.summary.decimalMarkRows > 0)
+        message = tabletexts::decimalMarkHint(result.summary.decimalMarkRows, controlNames());
     if (result.summary.unclosedQuoteLine > 0) {
         const QString quote = tabletexts::unclosedQuote(result.summary.unclosedQuoteLine,
                                                         result.summary.unclosedQuoteRow);
