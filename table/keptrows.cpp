@@ -116,7 +116,7 @@ template<typename Visit> bool KeptSource::replay(Visit &&visit, qint64 limit)
             }
             const std::uint8_t f = rows.flags[i];
             Record r;
-            r.row = r.line = rows.numbers[i];
+            r.row = rows.numbers[i];
             r.fields = std::max(1, int(own));
             r.empty = f & Empty;
             r.blank = f & Blank;

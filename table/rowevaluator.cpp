@@ -154,7 +154,8 @@ RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
          : choice == RowChoice::Method ? zpusob
                                        : quality) = std::get<qint32>(code);
     }
-    const std::variant<double, QString> area = valueOf(*fields.area, rules, false, cells.decimalMark);
+    const std::variant<double, QString> area =
+        valueOf(*fields.area, rules, false, cells.decimalMark);
     if (const QString *error = std::get_if<QString>(&area)) {
         cells.error = *error;
         return cells;
@@ -186,7 +187,8 @@ RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
     }
     if (fields.compared->kind == CellKind::Text && blank(fields.compared->text))
         return cells;
-    const std::variant<double, QString> compared = valueOf(*fields.compared, rules, true, cells.decimalMark);
+    const std::variant<double, QString> compared =
+        valueOf(*fields.compared, rules, true, cells.decimalMark);
     if (const QString *error = std::get_if<QString>(&compared)) {
         cells.error = *error;
         return cells;

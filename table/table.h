@@ -52,7 +52,7 @@ struct TableSummary
     qint64 unclosedQuoteLine = 0, unclosedQuoteRow = 0;
     qint64 encodingChangedRow = 0;
     qint64 decimalMarkRows = 0; // rows whose number the table's decimal mark does not settle
-    QString encoding; // the name of the table's encoding, for the messages
+    QString encoding;           // the name of the table's encoding, for the messages
 };
 
 // The columns the table is read by.

@@ -97,8 +97,7 @@ enum CapturedField { AreaField, ComparedField, ScaleField, MethodField, CodeFiel
 // One record as a spreadsheet shows it: a row, whatever line breaks its quoted fields hold.
 struct Record
 {
-    qint64 row = 0;  // 1-based; a "sep=" line is not counted
-    qint64 line = 0; // the physical line it starts on
+    qint64 row = 0; // 1-based; a "sep=" line is not counted
     int fields = 1;
     bool empty = true; // no bytes at all
     bool blank = true; // nothing but delimiters, spaces and empty quotes

@@ -312,9 +312,8 @@ void TestCommandLine::noFigureFromAGuess_data()
         ";Mezn\xC3\xAD odchylka;Dvojn\xC3\xA1sobek mezn\xC3\xAD odchylky;MIN;MAX;Chyba\n";
     const auto twoWays = [](const char *value, const char *decimal, const char *thousands) {
         return utf8(u"Výměra „%1“ se dá číst jako %2 i jako %3: určete desetinný oddělovač "
-                    "tabulky"_s.arg(
-                        QString::fromLatin1(value), QString::fromLatin1(decimal),
-                        QString::fromLatin1(thousands)));
+                    "tabulky"_s.arg(QString::fromLatin1(value), QString::fromLatin1(decimal),
+                                    QString::fromLatin1(thousands)));
     };
 
     QTest::newRow("thousands with a dot, an area")

@@ -407,7 +407,7 @@ void TestTableWindow::opensFromTheMainWindow()
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     main.findChild<QRadioButton *>(u"optMapa"_s)->setFocus();
     for (QRadioButton *b : main.findChildren<QRadioButton *>(u"optMapa"_s))
-        if (b->property("index").toInt() == 4)
+        if (b->text() == u"1:&5000")
             b->click();
     QTest::keyClick(main.findChild<QLineEdit *>(u"txtVymera"_s), Qt::Key_O, Qt::ControlModifier);
     const auto windows = [] {

@@ -118,7 +118,6 @@ void frmMezni_odchylka::createControls()
         case Kind::Option: {
             auto *button = new OptionButton(caption, c.tag.toString(), container);
             optionSlot(c) = button;
-            button->setProperty("index", c.index);
             break;
         }
         case Kind::Button:

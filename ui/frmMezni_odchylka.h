@@ -62,9 +62,6 @@ public:
                                TableWindows *tables = nullptr, QWidget *parent = nullptr);
     ~frmMezni_odchylka() override;
 
-    qint32 zpusob() const { return lngZpusob; }
-    qint32 mapa() const { return lngMapa; }
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool focusNextPrevChild(bool next) override;

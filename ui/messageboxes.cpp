@@ -8,6 +8,9 @@
 
 namespace mezni {
 
+namespace {
+
+// At least as wide as a box titled so needs to show its whole title.
 int titleWidth(const QString &title)
 {
     // The caption is drawn in the title bar's font (often larger than the dialog's), beside the
@@ -16,6 +19,8 @@ int titleWidth(const QString &title)
     const int icon = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
     return QFontMetrics(font).horizontalAdvance(title) * 5 / 4 + 4 * icon;
 }
+
+} // namespace
 
 void QtMessageBoxes::show(QWidget *parent, MessageIcon icon, const QString &title,
                           const QString &text)

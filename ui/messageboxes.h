@@ -20,9 +20,6 @@ public:
                       const QString &text) = 0;
 };
 
-// At least as wide as a box titled so needs to show its whole title.
-int titleWidth(const QString &title);
-
 class QtMessageBoxes final : public MessageBoxes
 {
 public:

@@ -66,7 +66,6 @@ private:
     template<typename End> bool endRecord(std::size_t begin, std::size_t endAt, End &&end)
     {
         m_record.row = m_row++;
-        m_record.line = m_recordLine;
         m_record.textLine = true;
         m_record.fields = m_field + 1;
         m_record.unclosedQuoteLine = m_mode == Mode::Quoted ? m_quoteLine : 0;
@@ -81,7 +80,6 @@ private:
         m_record.all = m_captureAll ? &m_all : nullptr;
         const bool go = end(begin, endAt);
         ++m_line;
-        m_recordLine = m_line;
         m_mode = Mode::FieldStart;
         m_field = 0;
         m_record.empty = m_record.blank = true;
@@ -100,7 +98,7 @@ private:
     bool m_crPending = false;
     bool m_quotedCr = false; // a carriage return inside quotes, not yet known to start a CRLF
     int m_field = 0;
-    qint64 m_row = 1, m_line = 1, m_recordLine = 1, m_quoteLine = 0;
+    qint64 m_row = 1, m_line = 1, m_quoteLine = 0;
     std::array<FieldCapture, capturedFields> m_bytes;
     FieldBytes m_all;
     Record m_record;

@@ -281,7 +281,7 @@ QString WorkbookSource::Impl::open(std::size_t keepRecords)
 Record WorkbookSource::Impl::recordOf(const spreadsheet::Row &row, qint64 offset) const
 {
     Record r;
-    r.row = r.line = row.number + offset;
+    r.row = row.number + offset;
     r.fields = std::max(1, int(row.fields.size()));
     r.empty = row.fields.size() == 0;
     r.blank = row.blank;
