@@ -99,8 +99,6 @@ private slots:
     void noFigureFromAGuess();
     void encodingDecidedOnce_data();
     void encodingDecidedOnce();
-    void rows_data();
-    void rows();
     void numberConventions_data();
     void numberConventions();
     void failedOutput_data();
@@ -470,73 +468,6 @@ void TestCommandLine::encodingDecidedOnce()
 }
 
 // The row evaluator alone: fields in, cells out.
-void TestCommandLine::rows_data()
-{
-    QTest::addColumn<int>("fields");
-    QTest::addColumn<QByteArray>("area");
-    QTest::addColumn<QByteArray>("compared"); // "-": the row has no such field
-    QTest::addColumn<bool>("settled");
-    QTest::addColumn<double>("max");      // 0: no figures
-    QTest::addColumn<QString>("verdict"); // "", "ano", "ne"
-    QTest::addColumn<QString>("error");
-
-    QTest::newRow("ordinary") << 3 << "2500"_ba
-                              << "2510"_ba << true << 2529.0 << u"ano"_s << QString();
-    QTest::newRow("at the printed lower bound")
-        << 3 << "1874,9"_ba
-        << "1849,2"_ba << true << 1900.6 << u"ano"_s << QString();
-    QTest::newRow("just under it") << 3 << "1874,9"_ba
-                                   << "1849,1"_ba << true << 1900.6 << u"ne"_s << QString();
-    QTest::newRow("compared blank: no verdict, no error")
-        << 3 << "2500"_ba
-        << " "_ba << true << 2529.0 << QString() << QString();
-    QTest::newRow("compared field missing")
-        << 2 << "2500"_ba
-        << "-"_ba << true << 2529.0 << QString() << u"sloupec 3"_s;
-    QTest::newRow("compared negative")
-        << 3 << "2500"_ba
-        << "-1"_ba << true << 2529.0 << QString() << u"nesmí být záporná"_s;
-    QTest::newRow("point in a comma table")
-        << 3 << "2500.5"_ba
-        << ""_ba << true << 0.0 << QString() << u"desetinnou tečkou"_s;
-    QTest::newRow("two readings, settled: the table's")
-        << 3 << "2,500"_ba
-        << ""_ba << true << 7.3 << QString() << QString();
-    QTest::newRow("two readings, unsettled: refused")
-        << 3 << "2,500"_ba
-        << ""_ba << false << 0.0 << QString() << u"2,5 i jako 2500"_s;
-    QTest::newRow("more fields than the header")
-        << 4 << "2500"_ba
-        << ""_ba << true << 0.0 << QString() << u"4 pole, hlavička jen 3 pole"_s;
-}
-
-void TestCommandLine::rows()
-{
-    QFETCH(int, fields);
-    QFETCH(QByteArray, area);
-    QFETCH(QByteArray, compared);
-    QFETCH(bool, settled);
-    QFETCH(double, max);
-    QFETCH(QString, verdict);
-    QFETCH(QString, error);
-    RowRules rules;
-    rules.width = 3;
-    rules.areaColumn = 1;
-    rules.compareColumn = 2;
-    rules.numbers.settled = settled;
-    RowFields row{fields, Cell{std::string_view(area.data(), std::size_t(area.size()))}, {}, {}, {},
-                  {}};
-    if (compared != "-")
-        row.compared = Cell{std::string_view(compared.data(), std::size_t(compared.size()))};
-    const RowCells cells = evaluateRow(row, rules);
-    QCOMPARE(cells.figures.has_value(), max != 0);
-    if (cells.figures)
-        QCOMPARE(std::round(cells.figures->max * 10) / 10, max);
-    QCOMPARE(cells.verdict ? (*cells.verdict ? u"ano"_s : u"ne"_s) : QString(), verdict);
-    QVERIFY2(error.isEmpty() ? cells.error.isEmpty() : cells.error.contains(error),
-             qPrintable(cells.error));
-}
-
 void TestCommandLine::numberConventions_data()
 {
     QTest::addColumn<QByteArray>("field");
