@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,6 +76,10 @@ private slots:
     void keptWhole();
     void widerThanStated();
     void rowAcrossPieces();
+    void figuresByHand_data();
+    void figuresByHand();
+    void longCellsAlike_data();
+    void longCellsAlike();
 
 private:
     QTemporaryDir m_dir;
@@ -207,6 +212,121 @@ void TestWorkbook::rowAcrossPieces()
         QCOMPARE(row[6].toString(), u"2529.0"_s);
         QCOMPARE(row[2].toString(), u"x"_s);
     }
+}
+
+// The results of workbooks written by other programs, as another reader reads them back: every
+// figure and reason written here by hand, with the exit status.
+void TestWorkbook::figuresByHand_data()
+{
+    QTest::addColumn<QString>("workbook");
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("rows"); // "parcel: result cells", "|" between them
+
+    // 1:1000, determined numerically; a number cell is its number, a text cell read as text is.
+    const QStringList parcels{
+        u"1/1: 14.5|29.0|2471.0|2529.0|"_s, u"2: 10.8|21.6|1212.9|1256.1|"_s,
+        u"3: 14.5|29.0|2471.5|2529.5|"_s, // "2 500,5", a text cell
+        u"4: 2.1|4.2|0.5|4.3|"_s, u"5: ||||Výměra musí být číslo"_s, u"6: ||||Chybí výměra"_s,
+        u"7: ||||Výměra nesmí být záporná"_s,
+        // δ in 32 bits (2501,99999 is held as 2502), the bounds in double precision.
+        u"8: 2502.0|5004.0|99994995.5|100005003.5|"_s};
+    QTest::newRow("openpyxl: numbers, texts, a date and a logical value")
+        << u"openpyxl.xlsx"_s << u"Parcely"_s << int(SomeFailed)
+        << parcels + QStringList{u"9: ||||Výměra je datum „2024-05-01“, ne číslo"_s,
+                                 u"10: ||||Výměra je logická hodnota, ne číslo"_s};
+    QTest::newRow("odfpy: the same, and a row standing for three")
+        << u"odfpy.ods"_s << u"Parcely"_s << int(SomeFailed)
+        << parcels + QStringList{u"9: 7.0|14.0|386.0|414.0|"_s, u"9: 7.0|14.0|386.0|414.0|"_s,
+                                 u"9: 7.0|14.0|386.0|414.0|"_s};
+}
+
+void TestWorkbook::figuresByHand()
+{
+    QFETCH(QString, workbook);
+    QFETCH(QString, sheet);
+    QFETCH(int, status);
+    QFETCH(QStringList, rows);
+    if (!m_ready)
+        QSKIP("python3 with openpyxl and odfpy is needed to write and read the workbooks");
+    const QString out = m_dir.filePath(u"hand-"_s + workbook);
+    QByteArray none;
+    QCOMPARE(run({u"-s"_s, m_dir.filePath(workbook), u"-o"_s, out}, none), status);
+    bool read = false;
+    const QJsonArray table =
+        QJsonDocument::fromJson(python({u"read"_s, out, sheet}, &read)).array();
+    QVERIFY(read && !table.isEmpty());
+    const QJsonArray header = table[0].toArray();
+    qsizetype first = 0;
+    while (first < header.size() && header[first].toString() != u"Mezní odchylka")
+        ++first;
+    QStringList got;
+    for (qsizetype r = 1; r < table.size(); ++r) {
+        const QJsonArray row = table[r].toArray();
+        if (row.isEmpty())
+            continue;
+        QStringList cells;
+        for (qsizetype c = first; c < first + 5; ++c)
+            cells += row.at(c).toString();
+        got += row[0].toString() + u": "_s + cells.join(u'|');
+    }
+    QCOMPARE(got, rows);
+}
+
+// A number with thousands of spaces around it is a number, a field longer than any number is
+// none and says so, whatever the file's format.
+void TestWorkbook::longCellsAlike_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::newRow("CSV") << u"long.csv"_s;
+    QTest::newRow("Excel's Unicode text") << u"long.txt"_s;
+    QTest::newRow(".xlsx") << u"long.xlsx"_s;
+    QTest::newRow(".ods") << u"long.ods"_s;
+}
+
+void TestWorkbook::longCellsAlike()
+{
+    QFETCH(QString, table);
+    if (!m_ready)
+        QSKIP("python3 with openpyxl and odfpy is needed to write the tables");
+    QByteArray out;
+    const bool workbook = !table.endsWith(u".csv"_s) && !table.endsWith(u".txt"_s);
+    const QString written = m_dir.filePath(u"out-"_s + table);
+    QCOMPARE(run(workbook ? QStringList{u"-s"_s, m_dir.filePath(table), u"-o"_s, written}
+                          : QStringList{u"-s"_s, m_dir.filePath(table)},
+                 out),
+             int(SomeFailed));
+    QString text;
+    if (workbook) {
+        bool read = false;
+        const QJsonArray rows =
+            QJsonDocument::fromJson(python({u"read"_s, written, u"1"_s}, &read)).array();
+        QVERIFY(read && rows.size() == 3);
+        for (const QJsonValue &row : rows) {
+            QStringList cells;
+            const QJsonArray array = row.toArray();
+            // An OpenDocument reader leaves out the empty cells a row ends with.
+            for (qsizetype c = 2; c < 7; ++c)
+                cells += array.at(c).toString();
+            text += cells.join(u'|') + u'\n';
+        }
+    } else {
+        const QString decoded =
+            table.endsWith(u".txt"_s)
+                ? QString::fromUtf16(reinterpret_cast<const char16_t *>(out.constData() + 2),
+                                     (out.size() - 2) / 2)
+                : QString::fromUtf8(out);
+        for (const QString &line :
+             decoded.split(QRegularExpression(u"\r?\n"_s), Qt::SkipEmptyParts))
+            text += line.section(QRegularExpression(u"[;\t]"_s), 2)
+                        .replace(u'\t', u'|')
+                        .replace(u';', u'|')
+                        .replace(u',', u'.') +
+                    u'\n';
+    }
+    QCOMPARE(text, u"Mezní odchylka|Dvojnásobek mezní odchylky|MIN|MAX|Chyba\n"
+                   "14.5|29.0|2471.0|2529.0|\n"
+                   "||||Výměra musí být číslo: pole má víc než 4\u00A0096 znaků\n"_s);
 }
 
 QTEST_GUILESS_MAIN(TestWorkbook)

@@ -308,6 +308,36 @@ def make_straddle(folder):
             z.writestr("xl/worksheets/sheet1.xml", sheet)
 
 
+def make_long(folder):
+    """A number with thousands of spaces around it, and a field longer than any number: the same
+    cells as a CSV table, Excel's Unicode text and both workbooks."""
+    import openpyxl
+    from odf.opendocument import OpenDocumentSpreadsheet
+    from odf.table import Table, TableRow, TableCell
+    from odf.text import P
+
+    rows = [["Parcela", "Výměra"], ["1", " " * 3000 + "2500" + " " * 3000], ["2", "7" * 4100]]
+    write_csv(folder / "long.csv", rows)
+    with open(folder / "long.txt", "w", encoding="utf-16", newline="") as f:
+        for row in rows:
+            f.write("\t".join(row) + "\r\n")
+    wb = openpyxl.Workbook()
+    for row in rows:
+        wb.active.append(row)
+    wb.save(folder / "long.xlsx")
+    doc = OpenDocumentSpreadsheet()
+    table = Table(name="List1")
+    for row in rows:
+        r = TableRow()
+        for value in row:
+            c = TableCell(valuetype="string")
+            c.addElement(P(text=value))
+            r.addElement(c)
+        table.addElement(r)
+    doc.spreadsheet.addElement(table)
+    doc.save(str(folder / "long.ods"))
+
+
 def changed(before, after):
     with zipfile.ZipFile(before) as a, zipfile.ZipFile(after) as b:
         if a.namelist() != b.namelist():
@@ -326,6 +356,7 @@ if __name__ == "__main__":
         make_odfpy(folder)
         make_large(folder)
         make_straddle(folder)
+        make_long(folder)
     elif command == "read":
         read(sys.argv[2], sys.argv[3])
     elif command == "changed":
