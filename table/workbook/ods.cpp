@@ -57,6 +57,9 @@ enum class Q {
     TextTab,
     TextLineBreak,
     OfficeStringValue,
+    CalcextConditionalFormats,
+    CalcextConditionalFormat,
+    CalcextTargetRangeAddress,
     count
 };
 constexpr std::pair<Space, std::string_view> qualified[] = {{Office, "automatic-styles"},
@@ -88,7 +91,10 @@ constexpr std::pair<Space, std::string_view> qualified[] = {{Office, "automatic-
                                                             {Text, "c"},
                                                             {Text, "tab"},
                                                             {Text, "line-break"},
-                                                            {Office, "string-value"}};
+                                                            {Office, "string-value"},
+    {Calcext, "conditional-formats"},
+    {Calcext, "conditional-format"},
+    {Calcext, "target-range-address"}};
 
 long long toNumber(std::string_view text, long long fallback)
 {
@@ -148,6 +154,7 @@ private:
     void pad(int upTo);
     std::string tailPiece(const TailCell &cell, int count) const;
     std::string resultColumn(int index) const;
+    bool trimFormats(xml::Scanner &s);
 
     QStringList m_names;
     int m_chosen = 0;
@@ -304,6 +311,11 @@ bool Ods::pass(xml::Scanner &s, RowVisitor &visitor, const Placement *placement,
         }
         if (table < 0)
             continue;
+        if (m_writing && is(s, Q::CalcextConditionalFormats) && t == xml::Token::Start) {
+            if (!trimFormats(s))
+                return false;
+            continue;
+        }
         if (is(s, Q::TableTableColumn) && t != xml::Token::End) {
             if (!column(s))
                 return false;
@@ -499,6 +511,61 @@ std::string Ods::resultColumn(int index) const
     return '<' + q(Q::TableTableColumn) + ' ' + q(Q::TableStyleName) + "=\"co_mezni_odchylka" +
            std::to_string(index + 1) + "\" " + q(Q::TableDefaultCellStyleName) +
            "=\"ce_mezni_odchylka\"/>";
+}
+
+// The sheet's conditional formats leave the result columns out: each one's ranges trimmed, one
+// left with none dropped, and the list with it where none is left.
+bool Ods::trimFormats(xml::Scanner &s)
+{
+    s.flushTo(s.begin());
+    s.hold(true);
+    const std::string head(s.raw());
+    const int depth = s.depth();
+    std::string kept;
+    int items = 0;
+    for (;;) {
+        const xml::Token t = s.next();
+        if (t == xml::Token::Error)
+            return fail(s.error());
+        if (t == xml::Token::Eof)
+            return fail(tabletexts::workbookDamaged());
+        if (t == xml::Token::End && s.depth() == depth)
+            break;
+        if ((t != xml::Token::Start && t != xml::Token::Empty) || s.depth() != depth + 1 ||
+            !is(s, Q::CalcextConditionalFormat)) {
+            kept += s.raw();
+            continue;
+        }
+        const xml::Attribute *address = attribute(s, Q::CalcextTargetRangeAddress);
+        const std::string ranges = valueOf(address);
+        const std::string trimmed =
+            withoutColumnsOds(ranges, m_place->start, m_place->columns);
+        std::string piece(s.raw());
+        if (address && trimmed != ranges) {
+            const auto at = std::size_t(address->valueBegin - s.begin());
+            piece = piece.substr(0, at) + trimmed + piece.substr(at + address->value.size());
+        }
+        if (t == xml::Token::Start) {
+            for (;;) {
+                const xml::Token u = s.next();
+                if (u == xml::Token::Error)
+                    return fail(s.error());
+                if (u == xml::Token::Eof)
+                    return fail(tabletexts::workbookDamaged());
+                piece += s.raw();
+                if (u == xml::Token::End && s.depth() == depth + 1)
+                    break;
+            }
+        }
+        if (!trimmed.empty()) {
+            kept += piece;
+            ++items;
+        }
+    }
+    const std::string end(s.raw());
+    s.hold(false);
+    s.skipTo(s.end());
+    return items == 0 || s.insert(head + kept + end);
 }
 
 // A kept cell standing for count columns.

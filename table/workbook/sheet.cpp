@@ -95,6 +95,61 @@ std::string withoutColumns(std::string_view ranges, int first, int count)
     return result;
 }
 
+std::string withoutColumnsOds(std::string_view ranges, int first, int count)
+{
+    // Each end of a range is its sheet, a dot and the cell; a quoted sheet's name may hold dots.
+    const auto split = [](std::string_view end) {
+        bool quoted = false;
+        std::size_t dot = std::string_view::npos;
+        for (std::size_t i = 0; i < end.size(); ++i) {
+            if (end[i] == '\'')
+                quoted = !quoted;
+            else if (end[i] == '.' && !quoted)
+                dot = i;
+        }
+        return dot == std::string_view::npos
+                   ? std::pair{std::string_view(), end}
+                   : std::pair{end.substr(0, dot + 1), end.substr(dot + 1)};
+    };
+    std::string result;
+    bool changed = false;
+    std::size_t at = 0;
+    while (at < ranges.size()) {
+        while (at < ranges.size() && ranges[at] == ' ')
+            ++at;
+        const std::size_t end = std::min(ranges.find(' ', at), ranges.size());
+        const std::string_view range = ranges.substr(at, end - at);
+        at = end;
+        if (range.empty())
+            continue;
+        const std::size_t colon = range.find(':');
+        const auto [sheetA, cellA] = split(range.substr(0, colon));
+        const auto [sheetB, cellB] =
+            colon == range.npos ? std::pair{sheetA, cellA} : split(range.substr(colon + 1));
+        // The cells as one range of the other dialect, trimmed, then each end with its sheet.
+        const std::string whole = std::string(cellA) + ':' + std::string(cellB);
+        const std::string plain = withoutColumns(whole, first, count);
+        changed = changed || plain != whole;
+        std::size_t p = 0;
+        while (p < plain.size()) {
+            const std::size_t q = std::min(plain.find(' ', p), plain.size());
+            const std::string_view piece = std::string_view(plain).substr(p, q - p);
+            p = q + 1;
+            const std::size_t c = piece.find(':');
+            if (!result.empty())
+                result += ' ';
+            result += sheetA;
+            result += piece.substr(0, c);
+            if (c != std::string_view::npos) {
+                result += ':';
+                result += sheetB;
+                result += piece.substr(c + 1);
+            }
+        }
+    }
+    return changed ? result : std::string(ranges);
+}
+
 void Row::clear()
 {
     fields.clear();

@@ -29,8 +29,10 @@ std::string columnName(int index);
 // The column of a reference such as "AB12" or "$AB$12" (-1: none), and its row (0: none).
 int columnOf(std::string_view reference);
 qint64 rowOf(std::string_view reference);
-// The ranges of a list of references ("A1:B5 D7") without the columns [first, first + count).
+// The ranges of a list of references ("A1:B5 D7") without the columns [first, first + count);
+// an OpenDocument's with their sheets ("List1.A1:List1.B5").
 std::string withoutColumns(std::string_view ranges, int first, int count);
+std::string withoutColumnsOds(std::string_view ranges, int first, int count);
 
 // One row as the pipeline reads it.
 struct Row
