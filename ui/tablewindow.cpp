@@ -28,6 +28,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
@@ -132,6 +133,14 @@ protected:
     }
 };
 
+// The threads of closed windows until they have ended; never freed, so that one that never ends
+// (its read never returns) is no leak when the program ends.
+QSet<QThread *> &endingThreads()
+{
+    static auto *threads = new QSet<QThread *>;
+    return *threads;
+}
+
 QLabel *labelFor(const QString &caption, QWidget *buddy)
 {
     auto *label = new QLabel(caption);
@@ -152,14 +161,17 @@ TableWindow::TableWindow(const QString &path, qint32 lngZpusob, qint32 lngMapa, 
     setWindowIcon(appIcon());
     createControls(lngZpusob, lngMapa);
 
-    m_worker = std::make_unique<TableWorker>();
-    m_worker->moveToThread(&m_thread);
-    connect(m_worker.get(), &TableWorker::started, this, &TableWindow::started);
-    connect(m_worker.get(), &TableWorker::rows, this, &TableWindow::arrived);
-    connect(m_worker.get(), &TableWorker::progress, this, &TableWindow::progressed);
-    connect(m_worker.get(), &TableWorker::finished, this, &TableWindow::finished);
-    connect(m_worker.get(), &TableWorker::saved, this, &TableWindow::saved);
-    m_thread.start();
+    m_thread = new QThread;
+    m_worker = new TableWorker;
+    m_worker->moveToThread(m_thread);
+    // The worker goes with its thread, in it.
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_worker, &TableWorker::started, this, &TableWindow::started);
+    connect(m_worker, &TableWorker::rows, this, &TableWindow::arrived);
+    connect(m_worker, &TableWorker::progress, this, &TableWindow::progressed);
+    connect(m_worker, &TableWorker::finished, this, &TableWindow::finished);
+    connect(m_worker, &TableWorker::saved, this, &TableWindow::saved);
+    m_thread->start();
     compute();
 }
 
@@ -168,12 +180,28 @@ TableWindow::~TableWindow()
     stopThread();
 }
 
-// Whatever the worker is doing stops at its next row; then its thread ends.
+// Whatever the worker is doing stops at its next row, and its thread ends after it. Nothing waits
+// for that: a read that blocks (a named pipe nobody writes, a share that hangs) keeps neither the
+// window nor the program; the thread is deleted once it has ended.
 void TableWindow::stopThread()
 {
+    if (!m_thread)
+        return;
     m_worker->setCurrent(0);
-    m_thread.quit();
-    m_thread.wait();
+    m_worker = nullptr;
+    QThread *thread = std::exchange(m_thread, nullptr);
+    endingThreads().insert(thread);
+    connect(thread, &QThread::finished, QCoreApplication::instance(), [thread] {
+        thread->wait(); // its last steps after the signal
+        endingThreads().remove(thread);
+        delete thread;
+    });
+    thread->quit();
+}
+
+bool TableWindow::readingAfterClose()
+{
+    return !endingThreads().isEmpty();
 }
 
 void TableWindow::createControls(qint32 lngZpusob, qint32 lngMapa)
@@ -464,11 +492,13 @@ void TableWindow::compute()
     cmdUlozit->setEnabled(false);
     lblSouhrn->setText(u"Čtu tabulku…"_s);
     const TableJob job{m_job, m_path, options(), m_locale, {}};
-    QMetaObject::invokeMethod(m_worker.get(), [worker = m_worker.get(), job] { worker->run(job); });
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, job] { worker->run(job); });
 }
 
 void TableWindow::stop()
 {
+    if (!m_worker)
+        return;
     m_worker->setCurrent(0);
     m_busy = false;
     prgCteni->hide();
@@ -686,7 +716,7 @@ void TableWindow::copySelection() const
 
 void TableWindow::save()
 {
-    if (m_busy || !m_result.usageError.isEmpty() || !m_savingTo.isEmpty())
+    if (!m_worker || m_busy || !m_result.usageError.isEmpty() || !m_savingTo.isEmpty())
         return;
     const QFileInfo table(m_path);
     const QString suffix = table.suffix().isEmpty() ? u"csv"_s : table.suffix();
@@ -701,7 +731,7 @@ void TableWindow::save()
     cmdUlozit->setEnabled(false);
     lblSouhrn->setText(u"Ukládám výsledky…"_s);
     const TableJob job{m_job, m_path, options(), m_locale, target};
-    QMetaObject::invokeMethod(m_worker.get(), [worker = m_worker.get(), job] { worker->run(job); });
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, job] { worker->run(job); });
 }
 
 void TableWindow::saved(quint64 id, const QString &error)
@@ -748,7 +778,7 @@ bool TableWindow::eventFilter(QObject *watched, QEvent *event)
 
 void TableWindow::closeEvent(QCloseEvent *event)
 {
-    // Closed, the window leaves no thread behind, deleted later or never.
+    // Closed at once, whatever its worker is doing.
     stopThread();
     QWidget::closeEvent(event);
 }

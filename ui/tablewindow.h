@@ -55,6 +55,10 @@ public:
 
     void save();
 
+    // Whether the worker of a closed window is still at work (a read that has not returned):
+    // nothing waits for it, not even the program's end.
+    static bool readingAfterClose();
+
 signals:
     void computed();
     void savedTo(const QString &path);
@@ -86,10 +90,12 @@ private:
     const QString m_path;
     TableModel m_model;
     QSortFilterProxyModel *m_problems = nullptr;
-    QThread m_thread;
-    std::unique_ptr<TableWorker> m_worker; // lives in m_thread; deleted once it has ended
-    quint64 m_jobs = 0, m_job = 0;         // jobs started, and the one that counts
-    bool m_started = false;                // its rows have begun
+    // The worker lives in its own thread; both are deleted once that thread has ended, which a
+    // closed window does not wait for (see stopThread()). Null once the window is closed.
+    QThread *m_thread = nullptr;
+    TableWorker *m_worker = nullptr;
+    quint64 m_jobs = 0, m_job = 0; // jobs started, and the one that counts
+    bool m_started = false;        // its rows have begun
     bool m_busy = false;
     QString m_savingTo;
     TableResult m_result;
