@@ -246,6 +246,7 @@ private slots:
     void failedSaveSaysWhy();
     void copiesCellsAsTabs();
     void cellsReadableByScreenReaders();
+    void columnsFitLaterRows();
     void opensAndClosesWorkbooks_data();
     void opensAndClosesWorkbooks();
     void closesWhileItsReadWaits();
@@ -524,6 +525,22 @@ void TestTableWindow::cellsReadableByScreenReaders()
     QCOMPARE(headers.size(), 1);
     QCOMPARE(headers[0]->text(QAccessible::Name), u"Mezní odchylka"_s);
     QCOMPARE(grid->text(QAccessible::Description), opened.w.summary());
+}
+
+// A column is as wide as its longest text, also where that is far below the rows Qt measures.
+void TestTableWindow::columnsFitLaterRows()
+{
+    const QString longNote = u"řádek č. 2900 s dlouhou poznámkou"_s;
+    QByteArray table = "P;V\xC3\xBDm\xC4\x9Bra;Pozn\n"_ba;
+    for (int row = 1; row <= 3000; ++row)
+        table +=
+            QByteArray::number(row) + ";2500;" + (row == 2900 ? longNote.toUtf8() : "x") + '\n';
+    Opened opened(writeFile(m_dir, u"dlouha.csv"_s, table));
+    QVERIFY(opened.computed);
+    auto *grid = child<QTableView>(opened.w, u"grdTabulka"_s);
+    const QModelIndex note = opened.w.model().index(2899, 2);
+    QCOMPARE(note.data().toString(), longNote);
+    QVERIFY(grid->columnWidth(2) >= grid->sizeHintForIndex(note).width());
 }
 
 // A workbook's window opened and closed as an office does it ("Open with", then Alt+F4): its

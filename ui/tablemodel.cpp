@@ -19,9 +19,13 @@ void TableRows::add(const FieldBytes &fields, RowState state)
     starts.push_back(bytes.size());
     states.push_back(state);
     widest = std::max(widest, int(fields.size()));
+    if (longest.size() < fields.size())
+        longest.resize(fields.size());
     // Each field: its length and kind (length × 8 + kind) in groups of seven bits, then its bytes.
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const std::string_view field = fields.field(i);
+        if (field.size() > longest[i].second)
+            longest[i] = {starts.size() - 1, field.size()};
         std::size_t n = field.size() << 3 | std::size_t(fields.kind(i));
         do {
             const auto low = char(n & 0x7F);

@@ -38,6 +38,9 @@ struct TableRows
     std::vector<quint64> starts;
     std::vector<RowState> states;
     int widest = 0; // the most fields of a row
+    // For each column, the row with its longest field and that field's length in bytes: where the
+    // view measures how wide the column has to be.
+    std::vector<std::pair<std::size_t, std::size_t>> longest;
 
     void add(const FieldBytes &fields, RowState state);
     std::size_t size() const { return starts.size(); }

@@ -512,6 +512,7 @@ void TableWindow::started(quint64 id, const TableResult &plan)
     if (id != m_job)
         return;
     m_started = true;
+    m_widestReason = 0;
     m_model.start(plan);
     showChoices(plan);
 }
@@ -520,11 +521,38 @@ void TableWindow::arrived(quint64 id, std::shared_ptr<const TableRows> rows)
 {
     if (id != m_job)
         return;
-    const bool first = m_model.rowCount() == 0;
+    const int first = m_model.rowCount();
+    const std::shared_ptr<const TableRows> batch = rows;
     m_model.append(std::move(rows));
-    if (first) {
+    if (first == 0)
         grdTabulka->resizeColumnsToContents();
+    widenFor(*batch, first);
+    if (first == 0)
         fitReasons();
+}
+
+// Columns sized from the first rows would cut a longer text further down (row 9 of a note "row
+// 9" against row 99999): the rows of each batch that hold some column's longest field widen
+// every column they need to, their results' too.
+void TableWindow::widenFor(const TableRows &rows, int first)
+{
+    QHeaderView *header = grdTabulka->horizontalHeader();
+    const int last = m_model.columnCount() - 1;
+    std::vector<std::size_t> measured;
+    for (const auto &[row, bytes] : rows.longest) {
+        if (bytes == 0 || std::find(measured.begin(), measured.end(), row) != measured.end())
+            continue;
+        measured.push_back(row);
+        for (int c = 0; c <= last; ++c) {
+            QModelIndex at = m_model.index(first + int(row), c);
+            if (grdTabulka->model() == m_problems)
+                at = m_problems->mapFromSource(at);
+            const int need = grdTabulka->sizeHintForIndex(at).width();
+            if (c == last)
+                m_widestReason = std::max(m_widestReason, need);
+            else if (need > header->sectionSize(c))
+                header->resizeSection(c, need);
+        }
     }
 }
 
@@ -541,6 +569,7 @@ void TableWindow::fitReasons()
         others += header->sectionSize(i);
     header->setStretchLastSection(false);
     grdTabulka->resizeColumnToContents(last);
+    header->resizeSection(last, std::max(header->sectionSize(last), m_widestReason));
     header->setStretchLastSection(header->sectionSize(last) <=
                                   grdTabulka->viewport()->width() - others);
 }

@@ -74,6 +74,7 @@ private:
     void stopThread();
     void started(quint64 id, const TableResult &plan);
     void arrived(quint64 id, std::shared_ptr<const TableRows> rows);
+    void widenFor(const TableRows &rows, int first);
     void fitReasons();
     void progressed(quint64 id, qint64 done, qint64 total);
     void finished(quint64 id, const TableResult &result);
@@ -97,6 +98,7 @@ private:
     quint64 m_jobs = 0, m_job = 0; // jobs started, and the one that counts
     bool m_started = false;        // its rows have begun
     bool m_busy = false;
+    int m_widestReason = 0; // the widest reason measured in this reading
     QString m_savingTo;
     TableResult m_result;
 
