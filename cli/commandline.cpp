@@ -34,7 +34,14 @@ QString programName()
 
 void write(QIODevice &device, const QString &text)
 {
-    device.write(text.toUtf8());
+    device.write(textBytes(device, text));
+}
+
+// Text for people through the checked output, as its device's reader takes it.
+void write(CheckedOutput &out, const QString &text)
+{
+    const QByteArray bytes = textBytes(out.device(), text);
+    out.write(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
 // A usage error: what is wrong, and where the help is.
@@ -358,12 +365,14 @@ std::variant<Request, QString> parse(Options &o, const QStringList &arguments)
     return r;
 }
 
-// The results of the areas into text, a bad area's message to err.
-int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, QString &text,
+// Each area's results to out, a bad area's message to err, in the order of the areas (on a
+// console and in one file alike): out is flushed before a message.
+int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, CheckedOutput &out,
                  QIODevice &err, const QLocale &locale)
 {
     const NumberFormat numbers(locale);
     int status = AllComputed;
+    bool first = true;
     for (const QString &area : areas) {
         const Evaluation e = evaluateText(area.trimmed(), zpusob, mapa, numbers);
         if (e.kind != Evaluation::Kind::Results) {
@@ -372,15 +381,16 @@ int computeAreas(const QStringList &areas, qint32 zpusob, qint32 mapa, QString &
             if (e.message == messages::notNumber() && QFileInfo(area).isFile())
                 message += u". %1 je soubor: tabulku spočítá %2 -s %3"_s.arg(
                     quoted(area), programName(), shellWord(area));
+            out.flush();
             write(err, u"%1: %2: %3\n"_s.arg(programName(), quoted(area), message));
             status = SomeFailed;
             continue;
         }
-        if (!text.isEmpty())
-            text += u'\n';
+        QString text = std::exchange(first, false) ? QString() : u"\n"_s;
         text += captions::area() + u' ' + area.trimmed() + u'\n';
         for (const QString &line : resultLines(e.figures, numbers))
             text += line + u'\n';
+        write(out, text);
     }
     return status;
 }
@@ -501,15 +511,6 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
         targetName = quoted(outPath);
     }
     CheckedOutput output(*target);
-    // Text for people in a file or a pipe on Windows gets its line ends (Notepad, type); a
-    // console takes either, and tables keep their own.
-    const auto lines = [&](QString text) {
-#ifdef Q_OS_WIN
-        if (!isTerminal(*target))
-            text.replace(u'\n', u"\r\n"_s);
-#endif
-        return text;
-    };
     const auto failed = [&] {
         write(err, u"%1: výstup nelze zapsat (%2): %3\n"_s.arg(programName(), targetName,
                                                                output.error()));
@@ -522,18 +523,15 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
         QString text = o.parser.helpText();
         // The usage line names the program as typed, not by its full path.
         text.replace(QCoreApplication::arguments().value(0, programName()), programName());
-        output.write(lines(text + examples()));
+        write(output, text + examples());
         break;
     }
     case Request::Kind::Version:
-        output.write(lines(u"%1 %2\n"_s.arg(programName(), program::version)));
+        write(output, u"%1 %2\n"_s.arg(programName(), program::version));
         break;
-    case Request::Kind::Areas: {
-        QString text;
-        status = computeAreas(r.areas, r.options.lngZpusob, r.options.lngMapa, text, err, locale);
-        output.write(lines(text));
+    case Request::Kind::Areas:
+        status = computeAreas(r.areas, r.options.lngZpusob, r.options.lngMapa, output, err, locale);
         break;
-    }
     case Request::Kind::Table:
         status = computeTable(r, in, output, summary, err, locale);
         if (status == UsageError)
