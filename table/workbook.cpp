@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QIODevice>
 #include <QRegularExpression>
+#include <QThreadStorage>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <algorithm>
@@ -159,15 +160,23 @@ private:
     qint64 m_read = 0, m_total = 0;
 };
 
-// A name as a string the writer takes: the few names a sheet repeats on every row are made once.
+// A name as a string the writer takes: the few names a sheet repeats on every row are made once,
+// in each thread. In Qt's storage for the thread, not thread_local: mingw-w64 destroys a
+// thread_local object after it has freed the thread's memory for it, which corrupts the heap when
+// a reading thread ends (a workbook's table window, closed).
 const QString &named(QStringView name)
 {
-    static thread_local std::array<QString, 32> names;
-    static thread_local std::size_t next = 0;
-    for (const QString &n : names)
+    struct Names
+    {
+        std::array<QString, 32> names;
+        std::size_t next = 0;
+    };
+    static QThreadStorage<Names> perThread;
+    Names &made = perThread.localData();
+    for (const QString &n : made.names)
         if (n == name)
             return n;
-    QString &slot = names[next++ % names.size()];
+    QString &slot = made.names[made.next++ % made.names.size()];
     slot = name.toString();
     return slot;
 }
