@@ -36,7 +36,14 @@ QString programName()
 
 void write(QIODevice &device, const QString &text)
 {
-    device.write(text.toUtf8());
+    device.write(textBytes(device, text));
+}
+
+// Text for people through the checked output, as its device's reader takes it.
+void write(CheckedOutput &out, const QString &text)
+{
+    const QByteArray bytes = textBytes(out.device(), text);
+    out.write(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
 // A usage error: what is wrong, and where the help is.
@@ -443,11 +450,13 @@ std::variant<QStringList, QString> areaLines(const Request &r, const QString &ar
     return qualityLines(area, r.comparedText, e, numbers);
 }
 
-// The results of the areas into text, a bad area's message to err.
-int computeAreas(const Request &r, QString &text, QIODevice &err, const QLocale &locale)
+// Each area's results to out, a bad area's message to err, in the order of the areas (on a
+// console and in one file alike): out is flushed before a message.
+int computeAreas(const Request &r, CheckedOutput &out, QIODevice &err, const QLocale &locale)
 {
     const NumberFormat numbers(locale);
     int status = AllComputed;
+    bool first = true;
     for (const QString &area : r.areas) {
         const std::variant<QStringList, QString> result = areaLines(r, area.trimmed(), numbers);
         if (const QString *error = std::get_if<QString>(&result)) {
@@ -456,14 +465,15 @@ int computeAreas(const Request &r, QString &text, QIODevice &err, const QLocale 
             if (message == messages::notNumber() && QFileInfo(area).isFile())
                 message += u". %1 je soubor: tabulku spočítá %2 -s %3"_s.arg(
                     quoted(area), programName(), shellWord(area));
+            out.flush();
             write(err, u"%1: %2: %3\n"_s.arg(programName(), quoted(area), message));
             status = SomeFailed;
             continue;
         }
-        if (!text.isEmpty())
-            text += u'\n';
+        QString text = std::exchange(first, false) ? QString() : u"\n"_s;
         for (const QString &line : std::get<QStringList>(result))
             text += line + u'\n';
+        write(out, text);
     }
     return status;
 }
@@ -577,15 +587,6 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
         targetName = quoted(outPath);
     }
     CheckedOutput output(*target);
-    // Text for people in a file or a pipe on Windows gets its line ends (Notepad, type); a
-    // console takes either, and tables keep their own.
-    const auto lines = [&](QString text) {
-#ifdef Q_OS_WIN
-        if (!isTerminal(*target))
-            text.replace(u'\n', u"\r\n"_s);
-#endif
-        return text;
-    };
     const auto failed = [&] {
         write(err, u"%1: výstup nelze zapsat (%2): %3\n"_s.arg(programName(), targetName,
                                                                output.error()));
@@ -598,18 +599,15 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
         QString text = o.parser.helpText();
         // The usage line names the program as typed, not by its full path.
         text.replace(QCoreApplication::arguments().value(0, programName()), programName());
-        output.write(lines(text + examples()));
+        write(output, text + examples());
         break;
     }
     case Request::Kind::Version:
-        output.write(lines(u"%1 %2\n"_s.arg(programName(), program::version)));
+        write(output, u"%1 %2\n"_s.arg(programName(), program::version));
         break;
-    case Request::Kind::Areas: {
-        QString text;
-        status = computeAreas(r, text, err, locale);
-        output.write(lines(text));
+    case Request::Kind::Areas:
+        status = computeAreas(r, output, err, locale);
         break;
-    }
     case Request::Kind::Table:
         status = computeTable(r, in, output, summary, err, locale);
         if (status == UsageError)

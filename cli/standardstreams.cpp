@@ -17,6 +17,8 @@
 
 namespace mezni {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 #ifdef Q_OS_WIN
@@ -63,13 +65,21 @@ private:
     QStringDecoder m_decoder{QStringConverter::Utf8};
 };
 
+// A standard stream that goes to a file or a pipe: text for people in the code page of the
+// console the program was run from (none: UTF-8), which type, more and findstr read there.
+class RedirectedStream final : public QFile
+{
+public:
+    const UINT codePage = GetConsoleOutputCP();
+};
+
 std::unique_ptr<QIODevice> output(int fd, DWORD which)
 {
     const HANDLE handle = GetStdHandle(which);
     DWORD mode = 0;
     if (handle && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode))
         return std::make_unique<ConsoleDevice>(handle);
-    auto file = std::make_unique<QFile>();
+    auto file = std::make_unique<RedirectedStream>();
     if (_setmode(fd, _O_BINARY) != -1)
         file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered);
     return file;
@@ -138,6 +148,30 @@ void setConsoleText(QIODevice &device, ConsoleText text)
 #else
     Q_UNUSED(device);
     Q_UNUSED(text);
+#endif
+}
+
+QByteArray textBytes(const QIODevice &device, QString text)
+{
+#ifdef Q_OS_WIN
+    if (dynamic_cast<const ConsoleDevice *>(&device))
+        return text.toUtf8();
+    text.replace(u'\n', u"\r\n"_s);
+    const auto *redirected = dynamic_cast<const RedirectedStream *>(&device);
+    const UINT codePage = redirected ? redirected->codePage : 0;
+    if (codePage == 0 || codePage == CP_UTF8 || text.isEmpty())
+        return text.toUtf8();
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    const int size =
+        WideCharToMultiByte(codePage, 0, wide, int(text.size()), nullptr, 0, nullptr, nullptr);
+    QByteArray bytes(size, Qt::Uninitialized);
+    if (size == 0 || WideCharToMultiByte(codePage, 0, wide, int(text.size()), bytes.data(), size,
+                                         nullptr, nullptr) != size)
+        return text.toUtf8(); // a code page Windows cannot encode in
+    return bytes;
+#else
+    Q_UNUSED(device);
+    return text.toUtf8();
 #endif
 }
 

@@ -26,6 +26,12 @@ bool isTerminal(const QIODevice &device);
 enum class ConsoleText { Utf8, Windows1250, Utf16LE, Utf16BE };
 void setConsoleText(QIODevice &device, ConsoleText text);
 
+// Text for people (results, messages, help) as the device's reader takes it: UTF-8; on Windows
+// with Windows line ends where the device is no console, and a standard stream redirected from a
+// console in that console's code page (852, 1250, 65001...), which type, more and findstr read
+// there. A table's own bytes never pass through here.
+QByteArray textBytes(const QIODevice &device, QString text);
+
 // Whether the process has a standard output at all (a Windows program of the GUI subsystem
 // started from the desktop has none).
 bool hasStandardOutput();

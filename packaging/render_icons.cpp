@@ -1,13 +1,16 @@
-// Writes the program's icon as PNG files (one per size) for the desktop icon theme, or with
-// --ico as one Windows icon file holding every size. Needs no window system, so that a cross
-// build can run it under an emulator.
+// Writes the program's icon as PNG files (one per size) for the desktop icon theme, with --ico as
+// one Windows icon file holding every size, or with --picture WIDTH HEIGHT as the picture beside
+// the Windows installer's first and last pages. Needs no window system, so that a cross build can
+// run it under an emulator.
 
 #include "appicon.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QLinearGradient>
 #include <QList>
+#include <QPainter>
 #include <QtEndian>
 
 namespace {
@@ -58,10 +61,30 @@ bool writeIco(const QString &path, const QList<int> &sizes)
     return file.open(QIODevice::WriteOnly) && file.write(ico) == ico.size();
 }
 
+// The icon on the green of its parcel, in an uncompressed bitmap (all the installer reads).
+bool writePicture(const QString &path, int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    QPainter p(&picture);
+    QLinearGradient green(0, 0, 0, height);
+    green.setColorAt(0, QColor(0x1E, 0x6E, 0x1E));
+    green.setColorAt(1, QColor(0x2E, 0x4A, 0x2E));
+    p.fillRect(picture.rect(), green);
+    const int size = std::min(128, width * 3 / 4);
+    p.drawImage(QPoint((width - size) / 2, height / 6), mezni::appIconImage(size));
+    p.end();
+    return picture.save(path, "BMP");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc == 5 && QByteArray(argv[1]) == "--picture")
+        return writePicture(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt(),
+                            QByteArray(argv[4]).toInt())
+                   ? 0
+                   : 1;
     if (argc < 3)
         return 2;
     const bool ico = QByteArray(argv[1]) == "--ico";

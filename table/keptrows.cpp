@@ -49,10 +49,20 @@ void KeptRows::add(const FieldBytes &fields, qint64 number, std::uint8_t flag, R
     flags.push_back(flag);
     states.push_back(state);
     widest = std::max(widest, int(fields.size()));
-    for (std::size_t i = 0; i < fields.size(); ++i)
+    if (longest.size() < fields.size() + results.size())
+        longest.resize(fields.size() + results.size());
+    const auto measure = [&](std::size_t column, std::size_t length) {
+        if (length > longest[column].second)
+            longest[column] = {starts.size() - 1, length};
+    };
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        measure(i, fields.field(i).size());
         put(bytes, fields.field(i), fields.kind(i));
-    for (const std::string &r : results)
-        put(bytes, r, CellKind::Text);
+    }
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        measure(fields.size() + i, results[i].size());
+        put(bytes, results[i], CellKind::Text);
+    }
 }
 
 void KeptRows::read(std::size_t row, FieldBytes &fields) const

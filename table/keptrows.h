@@ -43,6 +43,9 @@ struct KeptRows
     std::vector<std::uint8_t> flags;        // the record's (see flagsOf)
     std::vector<RowState> states;
     int widest = 0; // the most fields of a row
+    // For each column (results included), the row with its longest cell and that cell's length in
+    // bytes: where a view measures how wide the column has to be.
+    std::vector<std::pair<std::size_t, std::size_t>> longest;
 
     void add(const Record &record, RowState state, const std::vector<std::string> &results);
     // A record kept before it was known what it is: its fields, number and flags as they were.

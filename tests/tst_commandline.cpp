@@ -73,6 +73,7 @@ Run run(const QStringList &arguments, const QByteArray &input = {}, const QLocal
     });
     if (!table)
         outBytes.replace("\r\n", "\n");
+    errBytes.replace("\r\n", "\n");
 #endif
     return {status, outBytes, QString::fromUtf8(errBytes)};
 }
@@ -91,6 +92,7 @@ class TestCommandLine : public QObject
 private slots:
     void areas_data();
     void areas();
+    void areasInOrder();
     void usageErrors_data();
     void usageErrors();
     void tables_data();
@@ -179,6 +181,24 @@ void TestCommandLine::areas()
     QCOMPARE(r.status, status);
     QCOMPARE(QString::fromUtf8(r.out), out);
     QCOMPARE(r.err, err);
+}
+
+// Messages and results in the order of the areas, also where both go to one file (> f 2>&1).
+void TestCommandLine::areasInOrder()
+{
+    QByteArray bytes;
+    QBuffer in, both(&bytes);
+    both.open(QIODevice::WriteOnly);
+    QCOMPARE(runCommandLine({u"mezni-odchylka"_s, u"abc"_s, u"2500"_s, u"xyz"_s, u"100"_s}, in,
+                            both, both, czech),
+             1);
+    const QStringList lines =
+        QString::fromUtf8(bytes).remove(u'\r').split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 10);
+    QCOMPARE(lines[0], u"mezni-odchylka: „abc“: Výměra musí být číslo"_s);
+    QCOMPARE(lines[1], u"Výměra parcely: 2500"_s);
+    QCOMPARE(lines[5], u"mezni-odchylka: „xyz“: Výměra musí být číslo"_s);
+    QCOMPARE(lines[6], u"Výměra parcely: 100"_s);
 }
 
 void TestCommandLine::usageErrors_data()

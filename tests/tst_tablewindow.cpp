@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -24,10 +25,16 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <cstdio>
+#include <thread>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using namespace mezni;
@@ -154,6 +161,77 @@ struct Opened
     }
 };
 
+// A table that nobody writes: a named pipe (a FIFO elsewhere). The reader that opens it waits in
+// its read until release().
+class UnwrittenPipe
+{
+public:
+    explicit UnwrittenPipe(const QTemporaryDir &dir)
+    {
+#ifdef Q_OS_WIN
+        Q_UNUSED(dir);
+        path = u"\\\\.\\pipe\\mezni-odchylka-test-%1"_s.arg(GetCurrentProcessId());
+        m_server = CreateNamedPipeW(name(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0,
+                                    0, 0, nullptr);
+        m_opener = std::thread([this] {
+            m_open = ConnectNamedPipe(m_server, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+        });
+#else
+        path = dir.filePath(u"roura.csv"_s);
+        mkfifo(QFile::encodeName(path).constData(), 0600);
+        // A writer's open returns once a reader has the pipe open.
+        m_opener = std::thread([this] {
+            m_writer = open(QFile::encodeName(path).constData(), O_WRONLY);
+            m_open = m_writer >= 0;
+        });
+#endif
+    }
+    ~UnwrittenPipe()
+    {
+        release();
+    }
+
+    bool waitForReader()
+    {
+        return QTest::qWaitFor([this] { return m_open.load(); });
+    }
+
+    // The pipe ends: the reader's read returns.
+    void release()
+    {
+        if (!m_opener.joinable())
+            return;
+        if (!m_open) { // the other end opened here, so that the opener returns
+#ifdef Q_OS_WIN
+            CloseHandle(CreateFileW(name(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+#else
+            close(open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK));
+#endif
+        }
+        m_opener.join();
+#ifdef Q_OS_WIN
+        CloseHandle(m_server);
+#else
+        close(m_writer);
+#endif
+    }
+
+    QString path;
+
+private:
+#ifdef Q_OS_WIN
+    const wchar_t *name() const
+    {
+        return reinterpret_cast<const wchar_t *>(path.utf16());
+    }
+    HANDLE m_server = INVALID_HANDLE_VALUE;
+#else
+    int m_writer = -1;
+#endif
+    std::atomic<bool> m_open{false};
+    std::thread m_opener;
+};
+
 } // namespace
 
 class TestTableWindow : public QObject
@@ -174,6 +252,10 @@ private slots:
     void failedSaveSaysWhy();
     void copiesCellsAsTabs();
     void cellsReadableByScreenReaders();
+    void columnsFitLaterRows();
+    void opensAndClosesWorkbooks_data();
+    void opensAndClosesWorkbooks();
+    void closesWhileItsReadWaits();
 
 private:
     QTemporaryDir m_dir;
@@ -563,6 +645,64 @@ void TestTableWindow::cellsReadableByScreenReaders()
     QCOMPARE(headers.size(), 1);
     QCOMPARE(headers[0]->text(QAccessible::Name), u"Mezní odchylka"_s);
     QCOMPARE(grid->text(QAccessible::Description), opened.w.summary());
+}
+
+// A column is as wide as its longest text, also where that is far below the rows Qt measures.
+void TestTableWindow::columnsFitLaterRows()
+{
+    const QString longNote = u"řádek č. 2900 s dlouhou poznámkou"_s;
+    QByteArray table = "P;V\xC3\xBDm\xC4\x9Bra;Pozn\n"_ba;
+    for (int row = 1; row <= 3000; ++row)
+        table +=
+            QByteArray::number(row) + ";2500;" + (row == 2900 ? longNote.toUtf8() : "x") + '\n';
+    Opened opened(writeFile(m_dir, u"dlouha.csv"_s, table));
+    QVERIFY(opened.computed);
+    auto *grid = child<QTableView>(opened.w, u"grdTabulka"_s);
+    const QModelIndex note = opened.w.model().index(2899, 2);
+    QCOMPARE(note.data().toString(), longNote);
+    QVERIFY(grid->columnWidth(2) >= grid->sizeHintForIndex(note).width());
+}
+
+// A workbook's window opened and closed as an office does it ("Open with", then Alt+F4): its
+// reading leaves nothing that the closing or the program's end trips over.
+void TestTableWindow::opensAndClosesWorkbooks_data()
+{
+    QTest::addColumn<QString>("workbook");
+    QTest::newRow("openpyxl .xlsx, a text in the area column") << u"openpyxl.xlsx"_s;
+    QTest::newRow("odfpy .ods, repeated rows and cells") << u"odfpy.ods"_s;
+}
+
+void TestTableWindow::opensAndClosesWorkbooks()
+{
+    QFETCH(QString, workbook);
+    const QString path = QStringLiteral(MO_TEST_WORKBOOKS "/") + workbook;
+    if (!QFile::exists(path))
+        QSKIP("the workbooks are written by tests/workbooks.py (python3-openpyxl, python3-odf)");
+    RecordingMessageBoxes boxes;
+    ScriptedDialogs dialogs;
+    const QPointer<TableWindow> w = TableWindows(boxes, dialogs, czech).open(path);
+    QTRY_VERIFY(!w->isBusy());
+    QVERIFY2(w->message().isEmpty(), qPrintable(w->message()));
+    QCOMPARE(w->model().state(4), RowState::Failed); // "abc"
+    QCOMPARE(w->model().index(0, 0).data().toString(), u"1/1"_s);
+    QVERIFY(w->close());
+    QTRY_VERIFY(w.isNull());
+}
+
+// A table whose read never returns (a named pipe nobody writes, a share that hangs) keeps neither
+// its window nor the program: the window closes at once, and its worker ends with the read.
+void TestTableWindow::closesWhileItsReadWaits()
+{
+    UnwrittenPipe pipe(m_dir);
+    RecordingMessageBoxes boxes;
+    ScriptedDialogs dialogs;
+    const QPointer<TableWindow> w = TableWindows(boxes, dialogs, czech).open(pipe.path);
+    QVERIFY(pipe.waitForReader());
+    QVERIFY(w->close()); // waiting for the read would never return here
+    QTRY_VERIFY(w.isNull());
+    QVERIFY(TableWindow::readingAfterClose());
+    pipe.release();
+    QTRY_VERIFY(!TableWindow::readingAfterClose());
 }
 
 int main(int argc, char *argv[])

@@ -113,6 +113,7 @@ private slots:
     void enterPressesFocusedButton_data();
     void enterPressesFocusedButton();
     void resultsSpokenAndCopied();
+    void boundsLineUp();
     void digitRowKey_data();
     void digitRowKey();
     void scaleByKeyPosition();
@@ -648,6 +649,19 @@ void TestWindow::resultsSpokenAndCopied()
     f.click(f.option(u"optMapa"_s, 4)); // δ overflows at 1:5000
     QCOMPARE(f.boxes.shown.size(), 1);
     QVERIFY(text->text(QAccessible::Description).isEmpty());
+}
+
+// MIN and MAX stand one under the other, their numbers digit under digit.
+void TestWindow::boundsLineUp()
+{
+    Fixture f;
+    f.enter(u"2500"_s);
+    const QLabel *bounds = f.label(u"lblMezniHodnoty"_s);
+    const QStringList lines = bounds->text().remove(u'\r').split(u'\n');
+    QCOMPARE(lines.size(), 2);
+    const QFontMetricsF metrics(bounds->font());
+    QCOMPARE(metrics.horizontalAdvance(lines[0]), metrics.horizontalAdvance(lines[1]));
+    QCOMPARE(metrics.horizontalAdvance(u"MIN 1"_s), metrics.horizontalAdvance(u"MAX 9"_s));
 }
 
 void TestWindow::digitRowKey_data()

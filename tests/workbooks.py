@@ -351,6 +351,7 @@ if __name__ == "__main__":
     command = sys.argv[1]
     if command == "make":
         folder = pathlib.Path(sys.argv[2])
+        folder.mkdir(parents=True, exist_ok=True)
         make_openpyxl(folder)
         make_handmade(folder)
         make_odfpy(folder)

@@ -65,6 +65,38 @@ QStringList droppedFiles(const QMimeData *data)
     return files;
 }
 
+// The bound lines' numbers stand one under the other only where digits, spaces, separators and
+// "MIN"/"MAX" are all as wide: the system's fixed-pitch font where it is one, else the first of
+// the usual fixed-pitch families there is (Windows names Courier New, which not every Windows
+// has), else any fixed-pitch family.
+QFont fixedPitchFont(qreal pointSize)
+{
+    const auto even = [](const QFont &font) {
+        const QFontMetricsF metrics(font);
+        const qreal width = metrics.horizontalAdvance(u'0');
+        for (const QChar c : u"123456789 \u00A0,.MINAX"_s)
+            if (!qFuzzyCompare(metrics.horizontalAdvance(c), width))
+                return false;
+        return true;
+    };
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(pointSize);
+    if (even(font))
+        return font;
+    QStringList families{u"Consolas"_s,    u"Cascadia Mono"_s,    u"Lucida Console"_s,
+                         u"Courier New"_s, u"DejaVu Sans Mono"_s, u"Liberation Mono"_s};
+    for (const QString &family : QFontDatabase::families())
+        if (QFontDatabase::isFixedPitch(family))
+            families += family;
+    for (const QString &family : std::as_const(families)) {
+        QFont candidate(family, -1);
+        candidate.setPointSizeF(pointSize);
+        if (QFontDatabase::hasFamily(family) && even(candidate))
+            return candidate;
+    }
+    return font;
+}
+
 QColor fromBgr(unsigned bgr)
 {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -154,10 +186,7 @@ void frmMezni_odchylka::createControls()
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         label->setFocusPolicy(Qt::NoFocus);
     }
-    // The numbers of the two bound lines stand one under the other only in a fixed-pitch font.
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPointSizeF(font().pointSizeF());
-    lblMezniHodnoty->setFont(fixed);
+    lblMezniHodnoty->setFont(fixedPitchFont(font().pointSizeF()));
     // Input named by its label; each result known by its caption (labelled-by relation).
     Label1->setBuddy(txtVymera);
     Label2->setBuddy(lblMezniOdchylka);

@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
@@ -135,6 +136,14 @@ protected:
     }
 };
 
+// The threads of closed windows until they have ended; never freed, so that one that never ends
+// (its read never returns) is no leak when the program ends.
+QSet<QThread *> &endingThreads()
+{
+    static auto *threads = new QSet<QThread *>;
+    return *threads;
+}
+
 QLabel *labelFor(const QString &caption, QWidget *buddy)
 {
     auto *label = new QLabel(caption);
@@ -162,14 +171,17 @@ TableWindow::TableWindow(const QString &path, Method method, MapClass mapClass, 
     QLayout *status = createStatusBar();
     arrange(rule, columns, status);
 
-    m_worker = std::make_unique<TableWorker>();
-    m_worker->moveToThread(&m_thread);
-    connect(m_worker.get(), &TableWorker::started, this, &TableWindow::started);
-    connect(m_worker.get(), &TableWorker::rows, this, &TableWindow::arrived);
-    connect(m_worker.get(), &TableWorker::progress, this, &TableWindow::progressed);
-    connect(m_worker.get(), &TableWorker::finished, this, &TableWindow::finished);
-    connect(m_worker.get(), &TableWorker::saved, this, &TableWindow::saved);
-    m_thread.start();
+    m_thread = new QThread;
+    m_worker = new TableWorker;
+    m_worker->moveToThread(m_thread);
+    // The worker goes with its thread, in it.
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_worker, &TableWorker::started, this, &TableWindow::started);
+    connect(m_worker, &TableWorker::rows, this, &TableWindow::arrived);
+    connect(m_worker, &TableWorker::progress, this, &TableWindow::progressed);
+    connect(m_worker, &TableWorker::finished, this, &TableWindow::finished);
+    connect(m_worker, &TableWorker::saved, this, &TableWindow::saved);
+    m_thread->start();
     compute(true);
 }
 
@@ -178,12 +190,28 @@ TableWindow::~TableWindow()
     stopThread();
 }
 
-// Whatever the worker is doing stops at its next row; then its thread ends.
+// Whatever the worker is doing stops at its next row, and its thread ends after it. Nothing waits
+// for that: a read that blocks (a named pipe nobody writes, a share that hangs) keeps neither the
+// window nor the program; the thread is deleted once it has ended.
 void TableWindow::stopThread()
 {
+    if (!m_thread)
+        return;
     m_worker->setCurrent(0);
-    m_thread.quit();
-    m_thread.wait();
+    m_worker = nullptr;
+    QThread *thread = std::exchange(m_thread, nullptr);
+    endingThreads().insert(thread);
+    connect(thread, &QThread::finished, QCoreApplication::instance(), [thread] {
+        thread->wait(); // its last steps after the signal
+        endingThreads().remove(thread);
+        delete thread;
+    });
+    thread->quit();
+}
+
+bool TableWindow::readingAfterClose()
+{
+    return !endingThreads().isEmpty();
 }
 
 // The rule: by the map scale and the method (the main window's own groups: captions,
@@ -541,11 +569,13 @@ void TableWindow::compute(bool read)
     cmdUlozit->setEnabled(false);
     lblSouhrn->setText(u"Čtu tabulku…"_s);
     const TableJob job{m_job, m_path, options(), m_locale, {}, m_kept};
-    QMetaObject::invokeMethod(m_worker.get(), [worker = m_worker.get(), job] { worker->run(job); });
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, job] { worker->run(job); });
 }
 
 void TableWindow::stop()
 {
+    if (!m_worker)
+        return;
     m_worker->setCurrent(0);
     m_busy = false;
     prgCteni->hide();
@@ -559,6 +589,7 @@ void TableWindow::started(quint64 id, const TableResult &plan)
     if (id != m_job)
         return;
     m_started = true;
+    m_widestReason = 0;
     m_model.start(plan);
     showChoices(plan);
 }
@@ -567,11 +598,38 @@ void TableWindow::arrived(quint64 id, std::shared_ptr<const KeptRows> rows)
 {
     if (id != m_job)
         return;
-    const bool first = m_model.rowCount() == 0;
+    const int first = m_model.rowCount();
+    const std::shared_ptr<const KeptRows> batch = rows;
     m_model.append(std::move(rows));
-    if (first) {
+    if (first == 0)
         grdTabulka->resizeColumnsToContents();
+    widenFor(*batch, first);
+    if (first == 0)
         fitReasons();
+}
+
+// Columns sized from the first rows would cut a longer text further down (row 9 of a note "row
+// 9" against row 99999): the rows of each batch that hold some column's longest field widen
+// every column they need to, their results' too.
+void TableWindow::widenFor(const KeptRows &rows, int first)
+{
+    QHeaderView *header = grdTabulka->horizontalHeader();
+    const int last = m_model.columnCount() - 1;
+    std::vector<std::size_t> measured;
+    for (const auto &[row, bytes] : rows.longest) {
+        if (bytes == 0 || std::find(measured.begin(), measured.end(), row) != measured.end())
+            continue;
+        measured.push_back(row);
+        for (int c = 0; c <= last; ++c) {
+            QModelIndex at = m_model.index(first + int(row), c);
+            if (grdTabulka->model() == m_problems)
+                at = m_problems->mapFromSource(at);
+            const int need = grdTabulka->sizeHintForIndex(at).width();
+            if (c == last)
+                m_widestReason = std::max(m_widestReason, need);
+            else if (need > header->sectionSize(c))
+                header->resizeSection(c, need);
+        }
     }
 }
 
@@ -588,6 +646,7 @@ void TableWindow::fitReasons()
         others += header->sectionSize(i);
     header->setStretchLastSection(false);
     grdTabulka->resizeColumnToContents(last);
+    header->resizeSection(last, std::max(header->sectionSize(last), m_widestReason));
     header->setStretchLastSection(header->sectionSize(last) <=
                                   grdTabulka->viewport()->width() - others);
 }
@@ -788,7 +847,7 @@ void TableWindow::copySelection() const
 
 void TableWindow::save()
 {
-    if (m_busy || !m_result.usageError.isEmpty() || !m_savingTo.isEmpty())
+    if (!m_worker || m_busy || !m_result.usageError.isEmpty() || !m_savingTo.isEmpty())
         return;
     const QFileInfo table(m_path);
     const QString suffix = table.suffix().isEmpty() ? u"csv"_s : table.suffix();
@@ -803,7 +862,7 @@ void TableWindow::save()
     cmdUlozit->setEnabled(false);
     lblSouhrn->setText(u"Ukládám výsledky…"_s);
     const TableJob job{m_job, m_path, options(), m_locale, target, nullptr};
-    QMetaObject::invokeMethod(m_worker.get(), [worker = m_worker.get(), job] { worker->run(job); });
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, job] { worker->run(job); });
 }
 
 void TableWindow::saved(quint64 id, const QString &error)
@@ -850,7 +909,7 @@ bool TableWindow::eventFilter(QObject *watched, QEvent *event)
 
 void TableWindow::closeEvent(QCloseEvent *event)
 {
-    // Closed, the window leaves no thread behind, deleted later or never.
+    // Closed at once, whatever its worker is doing.
     stopThread();
     QWidget::closeEvent(event);
 }

@@ -56,6 +56,10 @@ public:
 
     void save();
 
+    // Whether the worker of a closed window is still at work (a read that has not returned):
+    // nothing waits for it, not even the program's end.
+    static bool readingAfterClose();
+
 signals:
     void computed();
     void savedTo(const QString &path);
@@ -77,6 +81,7 @@ private:
     void stopThread();
     void started(quint64 id, const TableResult &plan);
     void arrived(quint64 id, std::shared_ptr<const KeptRows> rows);
+    void widenFor(const KeptRows &rows, int first);
     void fitReasons();
     void progressed(quint64 id, qint64 done, qint64 total);
     void finished(quint64 id, const TableResult &result, std::shared_ptr<const KeptRows> heading);
@@ -93,11 +98,14 @@ private:
     const QString m_path;
     TableModel m_model;
     QSortFilterProxyModel *m_problems = nullptr;
-    QThread m_thread;
-    std::unique_ptr<TableWorker> m_worker; // lives in m_thread; deleted once it has ended
-    quint64 m_jobs = 0, m_job = 0;         // jobs started, and the one that counts
-    bool m_started = false;                // its rows have begun
+    // The worker lives in its own thread; both are deleted once that thread has ended, which a
+    // closed window does not wait for (see stopThread()). Null once the window is closed.
+    QThread *m_thread = nullptr;
+    TableWorker *m_worker = nullptr;
+    quint64 m_jobs = 0, m_job = 0; // jobs started, and the one that counts
+    bool m_started = false;        // its rows have begun
     bool m_busy = false;
+    int m_widestReason = 0; // the widest reason measured in this reading
     QString m_savingTo;
     TableResult m_result;
     std::shared_ptr<const KeptTable> m_kept; // the last reading to its end

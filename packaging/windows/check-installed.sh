@@ -2,12 +2,16 @@
 # The setup program as a surveyor's PC meets it, under Wine on the current X display, in Czech
 # regional settings. First a fresh prefix with a silent install for the current user: the
 # installed window (a screenshot), the console twin found through the PATH the installer set, on
-# one area, a Czech Excel table (byte for byte the Linux program's output, and shown decoded in a
-# console) and workbooks, a table opened in the table window, then an uninstall by the README's
-# command that leaves nothing behind. Then a second prefix with a PATH of several thousand
-# characters: an install into a folder of the user's choice upgraded by a plain install and then
-# moved, an install for all users beside it (the installer's first page names the other), each
-# uninstalled by the README's command without touching the other, and the PATH as it was.
+# one area, its text redirected from consoles of code pages 852, 1250 and 65001, messages and
+# results in the order of the areas, a Czech Excel table (byte for byte the Linux program's
+# output, and shown decoded in a console) and workbooks, a table and a workbook opened in the
+# table window and closed (no crash, no process left), the uninstaller and the installer refusing
+# while a copy runs, then an uninstall by the README's command that leaves nothing behind. Then a
+# second prefix with a PATH of several thousand characters: a quoted /D= refused, an install
+# into a folder of the user's choice upgraded by a plain install and then moved (no folder of it
+# left), an install for all users beside it (the installer's first page names the other, its
+# last page a screenshot), each uninstalled by the README's command without touching the other,
+# and the PATH as it was.
 #
 #   check-installed.sh SETUP.exe LINUX-PROGRAM OUTPUT-FOLDER
 set -euo pipefail
@@ -24,7 +28,29 @@ value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | iconv -f CP852 
     sed -n 's/^ *[^ ]*    REG_[A-Z_]*    //p'; }
 type_of() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -o 'REG_[A-Z_]*' | head -1; }
 has_key() { wine reg query "$1" >/dev/null 2>&1; }
-temp_left() { find "$(winepath -u "$(wine cmd /c 'echo %TEMP%' | tr -d '\r')")" -name '~nsu*' | head -1; }
+# What the installer or uninstaller left in %TEMP%.
+temp_dir() { winepath -u "$(wine cmd /c 'echo %TEMP%' | tr -d '\r')"; }
+temp_left() { find "$(temp_dir)" -mindepth 1 | head -3; }
+# Whether a program of the install still runs.
+running() { pgrep -f 'mezni-odchylka\.(exe|com)' >/dev/null; }
+# A window whose title has this text: there within a minute; closed by Alt+F4, and no program of
+# the install running within half a minute.
+opened() {
+    for _ in $(seq 60); do
+        xdotool search --name "$1" >/dev/null 2>&1 && return 0
+        sleep 1
+    done
+    return 1
+}
+closed() {
+    xdotool windowfocus --sync "$(xdotool search --name "$1" | head -1)"
+    xdotool key alt+F4
+    for _ in $(seq 30); do
+        running || return 0
+        sleep 1
+    done
+    return 1
+}
 # The uninstaller copies itself away and returns at once: wait (a minute at most) for it to finish.
 uninstalled() {
     for _ in $(seq 60); do
@@ -63,6 +89,35 @@ got=$(tr -d '\r' <"$result")
 [ "$(grep -c $'\r$' "$result")" = 4 ] || fail "výsledek v souboru nemá konce řádků Windows"
 echo "mezni-odchylka 2500 z C:\ (nalezen přes PATH), do souboru s CRLF:"
 sed 's/^/  /' <<<"$got"
+
+# In a console of its own (Wine's, on a terminal): the screen's text, escapes and CR taken out.
+console() { script -qc "stty cols 200 rows 50; wine cmd /c '$1'" /dev/null | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' | tr -d '\r'; }
+# Text for people redirected from consoles in Czech code pages (852 is Windows' own for Czech):
+# in the console's code page, which type, more and findstr there read back as it was written;
+# messages and results in the order of the areas, in one file too.
+message="mezni-odchylka: „abc“: Výměra musí být číslo"
+redirected="$(winepath -u 'C:\presmerovano.txt')"
+for cp in 852 1250 65001; do
+    rm -f "$redirected"
+    console "chcp $cp >nul & cd /d C:\\ & mezni-odchylka abc 2500 > C:\\presmerovano.txt 2>&1" >/dev/null
+    encoding=CP$cp && [ $cp != 65001 ] || encoding=UTF-8
+    written=$(iconv -f "$encoding" -t UTF-8 <"$redirected" | tr -d '\r')
+    [ "${written#*: }" = "${message#*: }"$'\n'"$expected" ] && [ "${written%%: *}" = mezni-odchylka ] ||
+        fail "přesměrováno z konzole $cp ($encoding): $written"
+    [ "$(grep -c $'\r$' "$redirected")" = 5 ] || fail "přesměrovaný text z konzole $cp nemá konce řádků Windows"
+    shown=$(console "chcp $cp >nul & type C:\\presmerovano.txt & type C:\\presmerovano.txt | findstr MAX & type C:\\presmerovano.txt | more")
+    [ "$shown" = "$written"$'\n'"$(tail -1 <<<"$expected")"$'\n'"$written" ] || fail "type, findstr a more v konzoli $cp ukázaly: $shown"
+    shown=$(console "chcp $cp >nul & mezni-odchylka 2500 | findstr MAX")
+    [ "$shown" = "$(tail -1 <<<"$expected")" ] || fail "mezni-odchylka 2500 | findstr MAX v konzoli $cp ukázal: $shown"
+done
+echo "přesměrováno (> soubor 2>&1, |) z konzolí 852, 1250 a 65001: v kódové stránce konzole, type, findstr i more je ukážou, jak byly napsány:"
+sed 's/^/  /' <<<"$written"
+# On the console itself, the same order.
+shown=$(console "mezni-odchylka abc 2500 xyz 100")
+order=$(grep -E '^(mezni-odchylka|Výměra parcely)' <<<"$shown" | cut -c1-30)
+[ "$order" = "$(printf '%s\n' "mezni-odchylka: „abc“: Výměra " "Výměra parcely: 2500" \
+    "mezni-odchylka: „xyz“: Výměra " "Výměra parcely: 100")" ] || fail "pořadí v konzoli: $shown"
+echo "v konzoli: zprávy a výsledky v pořadí výměr (abc, 2500, xyz, 100)"
 
 # A Czech Excel table: Windows-1250, semicolons, CRLF, quotes, a line break in a field, a bad row.
 table="$out/výměry-čtvrť.csv" # a Czech file name, as Explorer shows it
@@ -141,17 +196,47 @@ wine reg query "$classes\.csv\OpenWithProgids" /v cz.zememerici.MezniOdchylka.cs
 ! wine reg query "$classes\.csv" /ve 2>/dev/null | tr -d '\r' | grep -aq 'MezniOdchylka' ||
     fail "instalace převzala výchozí program pro .csv"
 tableShot="$out/tabulka-windows.png"
-# As Explorer passes it: a Windows path.
+# As Explorer passes it: a Windows path. Closed by Alt+F4, the window takes its process with it.
 wine start /unix "$dir/mezni-odchylka.exe" "$(winepath -w "$table")"
-for _ in $(seq 60); do
-    xdotool search --name "$(basename "$table")" >/dev/null 2>&1 && break
-    sleep 1
-done
-xdotool search --name "$(basename "$table")" >/dev/null 2>&1 || fail "okno tabulky se neotevřelo"
+opened "$(basename "$table")" || fail "okno tabulky se neotevřelo"
 sleep 3
 import -window root "$tableShot"
-wineserver -k || true
-echo "tabulka přetažená na program: okno tabulky, snímek: $tableShot"
+closed "$(basename "$table")" || fail "po zavření okna tabulky program dál běží"
+echo "tabulka přetažená na program: okno tabulky (snímek $tableShot), zavřeno Alt+F4, proces skončil"
+
+# A workbook as "Open with" opens it, closed by Alt+F4 once it is read: no crash (Wine's
+# debugger would keep the process), no process left.
+book="$workbooks/openpyxl.xlsx"
+wine start /unix "$dir/mezni-odchylka.exe" --okno "$(winepath -w "$book")"
+opened openpyxl.xlsx || fail "okno sešitu se neotevřelo"
+sleep 3
+closed openpyxl.xlsx || fail "po zavření okna sešitu program dál běží (nebo spadl)"
+! pgrep -f winedbg >/dev/null || fail "okno sešitu spadlo"
+echo "sešit otevřený jako z nabídky Otevřít v programu: zavřeno Alt+F4 bez pádu, proces skončil"
+
+# A copy running: the uninstaller and the installer change nothing, and their status says why.
+wine start /unix "$dir/mezni-odchylka.exe"
+opened 'Výpočet mezní odchylky' || fail "okno programu se neotevřelo"
+files=$(find "$dir" -type f | wc -l)
+intact() {
+    [ "$(find "$dir" -type f | wc -l)" = "$files" ] && [ -f "$shortcut" ] && has_key "$key" &&
+        case ";$(value 'HKCU\Environment' Path);" in *";$(winepath -w "$dir");"*) true ;; *) false ;; esac
+}
+status=0
+wine "$dir/uninstall.exe" /S || status=$?
+[ $status = 32 ] && intact || fail "odinstalace vedle běžící kopie: kód $status, instalace $(intact && echo celá || echo poškozená)"
+status=0
+wine "$setup" /S || status=$?
+[ $status = 32 ] && intact || fail "instalace přes běžící kopii: kód $status, instalace $(intact && echo celá || echo poškozená)"
+closed 'Výpočet mezní odchylky' || fail "po zavření okna program dál běží"
+echo "vedle běžící kopie: uninstall.exe /S i setup /S skončily kódem 32, instalace zůstala celá ($files souborů)"
+
+# The installed folder's README is the installer's; the zip's own says nothing of PATH changes
+# or an uninstaller it does not have.
+zipReadme=$(find "$out/stage" -path '*-win64/README.txt' | head -1)
+grep -q 'uninstall.exe' "$dir/README.txt" && ! grep -q 'uninstall.exe' "$zipReadme" ||
+    fail "README.txt instalace a archivu .zip"
+[ -z "$(value "$key" Contact)" ] || fail "záznam v seznamu programů uvádí kontakt: $(value "$key" Contact)"
 
 # The README's command.
 wine "$dir/uninstall.exe" /S
@@ -161,9 +246,10 @@ uninstalled "$dir"
 [ ! -e "$dir" ] || fail "po odinstalaci zůstalo: $(find "$dir" | head -5)"
 [ ! -e "$shortcut" ] || fail "po odinstalaci zůstal zástupce"
 ! has_key "$key" || fail "po odinstalaci zůstal záznam v seznamu programů"
-[ -z "$(value 'HKCU\Environment' Path)" ] || fail "po odinstalaci zůstala PATH: $(value 'HKCU\Environment' Path)"
+! wine reg query 'HKCU\Environment' /v Path >/dev/null 2>&1 ||
+    fail "po odinstalaci zůstala hodnota Path, která před instalací nebyla: „$(value 'HKCU\Environment' Path)“"
 [ -z "$(temp_left)" ] || fail "po odinstalaci zůstalo v TEMP: $(temp_left)"
-echo "odinstalováno: složka, zástupce, záznam i položka v PATH jsou pryč, v TEMP nic"
+echo "odinstalováno: složka, zástupce, záznam i Path (před instalací nebyla) jsou pryč, v TEMP nic"
 
 # A second prefix, with a user's PATH longer than the installer's own strings could hold, of
 # expandable entries; PATH as Windows keeps it for the system, too.
@@ -192,6 +278,13 @@ allShortcut="$common/Microsoft/Windows/Start Menu/Programs/Výpočet mezní odch
 cp "$setup" "$WINEPREFIX/drive_c/setup.exe"
 install_into() { wine cmd /c "C:\setup.exe /S /D=$1" && wineserver -w; }
 chosen='C:\Nástroje\Mezní odchylka'
+# Quoted, as deployment tools pass it, /D= would be ignored: refused, with Windows' status for a
+# wrong parameter, and nothing installed.
+status=0
+wine "$WINEPREFIX/drive_c/setup.exe" /S "/D=$chosen" || status=$?
+[ $status = 87 ] && [ ! -e "$(winepath -u "$chosen")" ] && [ ! -e "$appdata/Programs/mezni-odchylka" ] ||
+    fail "/D= v uvozovkách: kód $status"
+echo "setup /S \"/D=$chosen\" (v uvozovkách): odmítnuto kódem 87, nic nenainstalováno"
 install_into "$chosen"
 wine "$setup" /S
 [ -f "$(winepath -u "$chosen")/mezni-odchylka.exe" ] || fail "aktualizace nezůstala ve zvolené složce"
@@ -203,10 +296,10 @@ echo "instalace do $chosen a pak prostá instalace: aktualizováno tamtéž, PAT
 # Another folder chosen: the install moves, nothing left in the old one.
 moved='C:\Jinam\mezni-odchylka'
 install_into "$moved"
-[ ! -e "$(winepath -u "$chosen")" ] || fail "po přesunu zůstalo: $(find "$(winepath -u "$chosen")" | head -3)"
+[ ! -e "$(winepath -u 'C:\Nástroje')" ] || fail "po přesunu zůstalo: $(find "$(winepath -u 'C:\Nástroje')" | head -3)"
 [ "$(value "$userKey" InstallLocation)" = "$moved" ] && [ "$(value "$environment" Path)" = "$long;$moved" ] ||
     fail "po přesunu: $(value "$userKey" InstallLocation), …$(value "$environment" Path | tail -c 80)"
-echo "instalace do jiné složky: přesunuto do $moved, stará složka i její položka v PATH pryč"
+echo "instalace do jiné složky: přesunuto do $moved, stará složka (i C:\Nástroje, kterou instalace založila) a její položka v PATH pryč"
 
 # For all users beside it, as an IT department installs it (Wine's user counts as an
 # administrator): two entries and two shortcuts that tell which is which.
@@ -217,21 +310,38 @@ allDir="$programs/mezni-odchylka"
 [ "$(value "$allKey" DisplayName)" = "Výpočet mezní odchylky (pro všechny uživatele)" ] &&
     [ "$(value "$userKey" DisplayName)" = "Výpočet mezní odchylky" ] ||
     fail "záznamy v seznamu programů: $(value "$userKey" DisplayName) / $(value "$allKey" DisplayName)"
-[ -n "$(value "$allKey" HelpLink)" ] && [ -n "$(value "$allKey" Contact)" ] || fail "záznam bez odkazu nebo kontaktu"
+[ -n "$(value "$allKey" HelpLink)" ] && [ -z "$(value "$allKey" Contact)" ] ||
+    fail "záznam bez odkazu na README, nebo s kontaktem, který nikdo nedal"
 case ";$(value "$system" PATH);" in
 *";$(winepath -w "$allDir");"*) ;;
 *) fail "instalace pro všechny nepřidala složku do systémové PATH" ;;
 esac
 echo "vedle sebe: „$(value "$userKey" DisplayName)“ v $(value "$userKey" InstallLocation) a „$(value "$allKey" DisplayName)“ v $(value "$allKey" InstallLocation)"
 
-# The installer's first page names both installs (a screenshot).
+# The installer's first page names both installs (a screenshot); taken through to its last page
+# (a screenshot), it upgrades the user's own install where it is.
 pageShot="$out/instalace-windows.png"
+lastShot="$out/instalace-konec-windows.png"
 wine "$setup" &
-sleep 10
+opened 'Instalace programu' || fail "instalace se neotevřela"
+sleep 3
 import -window root "$pageShot"
-wineserver -k || true
+xdotool windowfocus --sync "$(xdotool search --name 'Instalace programu' | head -1)"
+xdotool key Return # for whom: as it stands
+sleep 2
+xdotool key Return # the folder: install
+for _ in $(seq 60); do
+    [ "$(value "$userKey" DisplayVersion)" ] && [ -f "$(winepath -u "$moved")/uninstall.exe" ] &&
+        [ "$(wine reg query "$userKey" /v EstimatedSize 2>/dev/null)" ] && break
+    sleep 1
+done
+sleep 5
+import -window root "$lastShot"
+xdotool key alt+s Return # not started: finished
 wait || true
-echo "první stránka instalace: $pageShot"
+running && fail "instalace spustila program, i když neměla"
+[ "$(value "$userKey" InstallLocation)" = "$moved" ] || fail "instalace z průvodce: $(value "$userKey" InstallLocation)"
+echo "první a poslední stránka instalace: $pageShot, $lastShot"
 
 # The README's command for the install for all users, without /AllUsers: that install goes,
 # the user's own stays whole.
@@ -247,7 +357,7 @@ uninstalled "$allDir"
 echo "odinstalováno pro všechny uživatele (uninstall.exe /S): pryč, systémová PATH jako předtím; instalace uživatele celá"
 wine "$(winepath -u "$moved")/uninstall.exe" /S
 uninstalled "$(winepath -u "$moved")"
-[ ! -e "$(winepath -u "$moved")" ] && [ ! -e "$userShortcut" ] && ! has_key "$userKey" ||
+[ ! -e "$(winepath -u 'C:\Jinam')" ] && [ ! -e "$userShortcut" ] && ! has_key "$userKey" ||
     fail "odinstalace uživatele nechala něco po sobě"
 [ "$(value "$environment" Path)" = "$long" ] && [ "$(type_of "$environment" Path)" = REG_EXPAND_SZ ] ||
     fail "PATH po odinstalaci není, jaká byla: …$(value "$environment" Path | tail -c 120)"

@@ -14,10 +14,13 @@ find_file(MO_QTBASE_CS qtbase_cs.qm PATHS /usr/share/qt6/translations NO_DEFAULT
 install(FILES ${MO_QTBASE_CS} DESTINATION translations)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 # What the folder holds and how to run the console program from it, for Notepad: CRLF, and the
-# byte-order mark the source file starts with.
+# byte-order mark the source file starts with. The portable folder's own; the installer puts its
+# own in its place (PATH, uninstalling).
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/windows/README.txt.in ${CMAKE_CURRENT_BINARY_DIR}/README.txt
                @ONLY NEWLINE_STYLE CRLF)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/windows/README-installed.txt.in
+               ${CMAKE_BINARY_DIR}/README-installed.txt @ONLY NEWLINE_STYLE CRLF)
 install(DIRECTORY ${qt}/licenses/ DESTINATION licenses/Qt)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/windows/LICENSES.txt DESTINATION licenses)
 install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION licenses
@@ -37,10 +40,20 @@ target_link_libraries(mezni-odchylka-path PRIVATE shell32)
 set_target_properties(mezni-odchylka-path PROPERTIES AUTOMOC OFF)
 mo_warnings(mezni-odchylka-path)
 
-# The installer's script, with the version and the names filled in; scripts/windows runs makensis
-# over it with the lists of files to install and remove.
-configure_file(${CMAKE_CURRENT_SOURCE_DIR}/windows/installer.nsi.in
-               ${CMAKE_BINARY_DIR}/installer.nsi @ONLY)
+# The installer's and the uninstaller's scripts, with the version and the names filled in;
+# scripts/windows runs makensis over them with the lists of files to install and remove.
+foreach(script common.nsh installer.nsi uninstall.nsi)
+    configure_file(${CMAKE_CURRENT_SOURCE_DIR}/windows/${script}.in ${CMAKE_BINARY_DIR}/${script}
+                   @ONLY)
+endforeach()
+# The picture beside the installer's first and last pages: the program's icon, rendered as the
+# icon is.
+set(picture ${CMAKE_BINARY_DIR}/installer-picture.bmp)
+add_custom_command(OUTPUT ${picture}
+    COMMAND mo_render_icons --picture ${picture} 164 314
+    DEPENDS mo_render_icons
+    COMMENT "Rendering the installer's picture")
+add_custom_target(mo_installer_picture ALL DEPENDS ${picture})
 
 # Stripped as shipped: `cmake --install --strip` strips the programs, and this the DLLs.
 install(CODE "

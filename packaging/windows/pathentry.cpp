@@ -3,9 +3,11 @@
 // cut at 1024 characters, and writing back a cut PATH loses the rest). The value keeps its type
 // (REG_EXPAND_SZ stays expandable) and every other entry as it was; running programs are told.
 //
-//   mezni-odchylka-path add|remove user|system FOLDER
+//   mezni-odchylka-path add|remove user|system FOLDER [made]
 //
-// Exit status: 0 changed, 1 nothing to change (already there, or not there), 2 failed.
+// Exit status: 0 changed, 1 nothing to change (already there, or not there), 2 failed, 3 added as
+// a PATH of its own (there was none). "made" on removing: the PATH was made by adding, and goes
+// where nothing else is left in it, rather than staying as an empty value.
 
 #include "pathlist.h"
 
@@ -15,7 +17,7 @@
 
 namespace {
 
-constexpr int Changed = 0, Unchanged = 1, Failed = 2;
+constexpr int Changed = 0, Unchanged = 1, Failed = 2, Made = 3;
 
 std::wstring expanded(const std::wstring &text)
 {
@@ -29,7 +31,7 @@ std::wstring expanded(const std::wstring &text)
     return result;
 }
 
-int change(bool add, bool system, const std::wstring &folder)
+int change(bool add, bool system, const std::wstring &folder, bool made)
 {
     HKEY key = nullptr;
     const HKEY root = system ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
@@ -45,7 +47,8 @@ int change(bool add, bool system, const std::wstring &folder)
     DWORD type = REG_EXPAND_SZ, bytes = 0;
     std::wstring path;
     LSTATUS status = RegQueryValueExW(key, L"Path", nullptr, &type, nullptr, &bytes);
-    if (status == ERROR_SUCCESS) {
+    const bool existed = status == ERROR_SUCCESS;
+    if (existed) {
         if (type != REG_SZ && type != REG_EXPAND_SZ) {
             RegCloseKey(key);
             return Failed;
@@ -73,8 +76,11 @@ int change(bool add, bool system, const std::wstring &folder)
     }
     const std::wstring changed = add ? mezni::pathlist::added(path, folder)
                                      : mezni::pathlist::removed(path, folder, expanded);
-    status = RegSetValueExW(key, L"Path", 0, type, reinterpret_cast<const BYTE *>(changed.c_str()),
-                            DWORD((changed.size() + 1) * sizeof(wchar_t)));
+    status =
+        !add && made && changed.empty()
+            ? RegDeleteValueW(key, L"Path")
+            : RegSetValueExW(key, L"Path", 0, type, reinterpret_cast<const BYTE *>(changed.c_str()),
+                             DWORD((changed.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     if (status != ERROR_SUCCESS)
         return Failed;
@@ -82,7 +88,7 @@ int change(bool add, bool system, const std::wstring &folder)
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
                         reinterpret_cast<LPARAM>(L"Environment"), SMTO_ABORTIFHUNG, 5000, &ignored);
-    return Changed;
+    return add && !existed ? Made : Changed;
 }
 
 } // namespace
@@ -91,14 +97,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     int count = 0;
     wchar_t **arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!arguments || count != 4) {
+    if (!arguments || count < 4 || count > 5) {
         LocalFree(arguments);
         return Failed;
     }
-    const std::wstring verb = arguments[1], scope = arguments[2], folder = arguments[3];
+    const std::wstring verb = arguments[1], scope = arguments[2], folder = arguments[3],
+                       made = count == 5 ? arguments[4] : L"";
     LocalFree(arguments);
     if ((verb != L"add" && verb != L"remove") || (scope != L"user" && scope != L"system") ||
-        folder.empty())
+        folder.empty() || (!made.empty() && (made != L"made" || verb != L"remove")))
         return Failed;
-    return change(verb == L"add", scope == L"system", folder);
+    return change(verb == L"add", scope == L"system", folder, !made.empty());
 }
