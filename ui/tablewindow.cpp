@@ -405,6 +405,7 @@ void TableWindow::createGrid()
     lblZprava->setMargin(6);
     lblZprava->hide();
 
+    m_model.setLocale(m_locale);
     grdTabulka = new QTableView;
     grdTabulka->setObjectName(u"grdTabulka"_s);
     grdTabulka->setModel(&m_model);
