@@ -175,9 +175,12 @@ private slots:
     void savesTheCommandLinesBytes();
     void opensFromTheMainWindow();
     void usageErrorLetsTheUserChoose();
+    void headersNeverCut_data();
+    void headersNeverCut();
     void refusedChoiceStaysShown();
     void problemsOnlyAndNavigation();
     void failedSaveSaysWhy();
+    void copiesCellsAsTabs_data();
     void copiesCellsAsTabs();
     void cellsReadableByScreenReaders();
 
@@ -581,6 +584,29 @@ void TestTableWindow::usageErrorLetsTheUserChoose()
     QCOMPARE(w.options().areaColumn, u"2"_s);
 }
 
+// A column is never narrower than its header, whatever its cells (or none) need.
+void TestTableWindow::headersNeverCut_data()
+{
+    QTest::addColumn<QByteArray>("table");
+    QTest::newRow("a header without rows")
+        << "Parcela;V\xC3\xBDm\xC4\x9Bra;Pozn\xC3\xA1mka k parcele\r\n"_ba;
+    QTest::newRow("short cells under long headers")
+        << "Parcela;V\xC3\xBDm\xC4\x9Bra;Pozn\xC3\xA1mka k parcele\r\n1;9;\r\n"_ba;
+    QTest::newRow("no table: the result columns only") << "\x89PNG\r\n\x1A\n\0\0\0\rIHDR"_ba;
+}
+
+void TestTableWindow::headersNeverCut()
+{
+    QFETCH(QByteArray, table);
+    Opened opened(writeFile(m_dir, u"hlavicka.csv"_s, table));
+    QVERIFY(opened.computed);
+    const QHeaderView *header = child<QTableView>(opened.w, u"grdTabulka"_s)->horizontalHeader();
+    QVERIFY(header->count() > 0);
+    for (int c = 0; c < header->count(); ++c)
+        QVERIFY2(header->sectionSize(c) >= header->sectionSizeHint(c),
+                 qPrintable(opened.w.model().headerData(c, Qt::Horizontal).toString()));
+}
+
 // Stepping through a list with the arrow keys passes the area column: refused there, the list
 // stays at it, so that the next key goes on to the next column.
 void TestTableWindow::refusedChoiceStaysShown()
@@ -615,6 +641,20 @@ void TestTableWindow::problemsOnlyAndNavigation()
     QCOMPARE(grid->currentIndex().row(), 1);
     QTest::keyClick(&w, Qt::Key_F8);
     QCOMPARE(grid->currentIndex().row(), 3);
+    // Past the last problem again from the first, before the first from the last: said so.
+    auto *said = child<QLabel>(w, u"lblHledani"_s);
+    QVERIFY(said && said->text().isEmpty());
+    QTest::keyClick(&w, Qt::Key_F8);
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QCOMPARE(said->text(), u"Za posledním problémem: znovu od prvního."_s);
+    QTest::keyClick(&w, Qt::Key_F8);
+    QVERIFY(said->text().isEmpty());
+    QTest::keyClick(&w, Qt::Key_F8, Qt::ShiftModifier);
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QTest::keyClick(&w, Qt::Key_F8, Qt::ShiftModifier);
+    QCOMPARE(grid->currentIndex().row(), 3);
+    QCOMPARE(said->text(), u"Před prvním problémem: znovu od posledního."_s);
+    QTest::keyClick(&w, Qt::Key_F8, Qt::ShiftModifier);
     child<QCheckBox>(w, u"chkJenProblemy"_s)->setChecked(true);
     QCOMPARE(grid->model()->rowCount(), 2);
     QCOMPARE(grid->model()->headerData(1, Qt::Vertical).toString(), u"5"_s);
@@ -649,19 +689,40 @@ void TestTableWindow::failedSaveSaysWhy()
     QCOMPARE(readFile(table), "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n"_ba);
 }
 
+// As a spreadsheet copies: whole columns with their headers, other cells without.
+void TestTableWindow::copiesCellsAsTabs_data()
+{
+    QTest::addColumn<QString>("selected"); // all, a column, or a row
+    QTest::addColumn<QString>("copied");
+
+    QTest::newRow("all (Ctrl+A)") << u"all"_s
+                                  << u"P\tVýměra\t\"Pozn\t1\"\tMezní odchylka\tDvojnásobek mezní "
+                                     u"odchylky\tMIN\tMAX\tChyba\r\n"
+                                     "1\t2500\t\"a\tb\"\t14,5\t29,0\t2471,0\t2529,0\t\r\n"
+                                     "2\tx\t\t\t\t\t\tVýměra musí být číslo\r\n"_s;
+    QTest::newRow("a whole column") << u"column"_s << u"Výměra\r\n2500\r\nx\r\n"_s;
+    QTest::newRow("a row") << u"row"_s << u"2\tx\t\t\t\t\t\tVýměra musí být číslo\r\n"_s;
+}
+
 void TestTableWindow::copiesCellsAsTabs()
 {
-    const QString table =
-        writeFile(m_dir, u"kopie.csv"_s, "P;V\xC3\xBDm\xC4\x9Bra;Pozn\n1;2500;\"a\tb\"\n");
+    QFETCH(QString, selected);
+    QFETCH(QString, copied);
+    const QString table = writeFile(m_dir, u"kopie.csv"_s,
+                                    "P;V\xC3\xBDm\xC4\x9Bra;\"Pozn\t1\"\n1;2500;\"a\tb\"\n2;x;\n");
     Opened opened(table);
     QVERIFY(opened.computed);
     TableWindow &w = opened.w;
     auto *grid = child<QTableView>(w, u"grdTabulka"_s);
-    grid->selectAll();
     grid->setFocus();
+    if (selected == u"all")
+        QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+    else if (selected == u"column")
+        grid->selectColumn(1);
+    else
+        grid->selectRow(1);
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QApplication::clipboard()->text(),
-             u"1\t2500\t\"a\tb\"\t14,5\t29,0\t2471,0\t2529,0\t\r\n"_s);
+    QCOMPARE(QApplication::clipboard()->text(), copied);
 }
 
 // The grid's cells with their column names through the accessibility tree, a bad row's state and

@@ -141,6 +141,25 @@ QLabel *labelFor(const QString &caption, QWidget *buddy)
     return label;
 }
 
+// A cell as a spreadsheet pastes it: quoted where it holds a tab, a line break or a quote.
+QString pasted(QString cell)
+{
+    if (cell.contains(u'\t') || cell.contains(u'\n') || cell.contains(u'"'))
+        cell = u'"' + cell.replace(u"\""_s, u"\"\""_s) + u'"';
+    return cell;
+}
+
+// Said where the grid is, to the eye and to a screen reader.
+void say(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    label->setVisible(!text.isEmpty());
+    if (text.isEmpty())
+        return;
+    QAccessibleEvent alert(label, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
+
 } // namespace
 
 TableWindow::TableWindow(const QString &path, Method method, MapClass mapClass, MessageBoxes &boxes,
@@ -430,6 +449,9 @@ QLayout *TableWindow::createStatusBar()
     // A long summary (a workbook's sheet name) wraps rather than widening the window past a
     // small screen.
     lblSouhrn->setWordWrap(true);
+    lblHledani = new QLabel;
+    lblHledani->setObjectName(u"lblHledani"_s);
+    lblHledani->hide();
     prgCteni = new QProgressBar;
     prgCteni->setObjectName(u"prgCteni"_s);
     prgCteni->setAccessibleName(u"Průběh čtení tabulky"_s);
@@ -464,6 +486,7 @@ QLayout *TableWindow::createStatusBar()
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(lblSouhrn, 1);
+    bottom->addWidget(lblHledani);
     bottom->addWidget(prgCteni);
     bottom->addWidget(cmdZastavit);
     bottom->addWidget(chkJenProblemy);
@@ -575,8 +598,9 @@ void TableWindow::arrived(quint64 id, std::shared_ptr<const KeptRows> rows)
     }
 }
 
-// The last column (the reasons) fills the width left, or is as wide as its longest reason with a
-// scroll bar: a reason is never cut short.
+// Every column at least as wide as its header (a table without rows too: the header is never cut
+// on both sides); the last column (the reasons) fills the width left, or is as wide as its
+// longest reason with a scroll bar: a reason is never cut short.
 void TableWindow::fitReasons()
 {
     QHeaderView *header = grdTabulka->horizontalHeader();
@@ -584,8 +608,11 @@ void TableWindow::fitReasons()
     if (last < 0)
         return;
     int others = 0;
-    for (int i = 0; i < last; ++i)
+    for (int i = 0; i < last; ++i) {
+        if (header->sectionSize(i) < header->sectionSizeHint(i))
+            header->resizeSection(i, header->sectionSizeHint(i));
         others += header->sectionSize(i);
+    }
     header->setStretchLastSection(false);
     grdTabulka->resizeColumnToContents(last);
     header->setStretchLastSection(header->sectionSize(last) <=
@@ -625,11 +652,11 @@ void TableWindow::finished(quint64 id, const TableResult &result,
         kept->rows = m_model.chunks();
         m_kept = std::move(kept);
     }
-    fitReasons();
     prgCteni->hide();
     cmdZastavit->hide();
     if (!m_started)
         m_model.start(result); // nothing could be read: no rows of an earlier reading stay
+    fitReasons();
     QString message = result.usageError;
     if (result.summary.unclosedQuoteLine > 0) {
         const QString quote = tabletexts::unclosedQuote(result.summary.unclosedQuoteLine,
@@ -643,6 +670,7 @@ void TableWindow::finished(quint64 id, const TableResult &result,
     lblSouhrn->setText(result.usageError.isEmpty()
                            ? computedSummary()
                            : u"Nespočteno: zvolte, co zpráva nad tabulkou říká."_s);
+    say(lblHledani, {});
     // Said to a screen reader as the computation ends.
     grdTabulka->setAccessibleDescription(lblSouhrn->text());
     QAccessibleEvent alert(lblSouhrn, QAccessible::Alert);
@@ -733,26 +761,45 @@ void TableWindow::showOnlyProblems(bool only)
         grdTabulka->setCurrentIndex(current);
 }
 
+// The next problem (or the one before); past the last one again from the first (before the first
+// from the last), saying so.
 void TableWindow::goToProblem(bool forward)
 {
     const bool filtered = grdTabulka->model() == m_problems;
     const QModelIndex current = grdTabulka->currentIndex();
     const int column = std::max(current.column(), 0);
-    int row = !current.isValid() ? (forward ? -1 : m_model.rowCount())
-              : filtered         ? m_problems->mapToSource(current).row()
-                                 : current.row();
-    for (row += forward ? 1 : -1; row >= 0 && row < m_model.rowCount(); row += forward ? 1 : -1) {
-        if (!isProblem(m_model.state(row)))
-            continue;
-        QModelIndex at = m_model.index(row, column);
-        if (filtered)
-            at = m_problems->mapFromSource(at);
-        grdTabulka->setCurrentIndex(at);
-        grdTabulka->scrollTo(at);
-        grdTabulka->setFocus(Qt::ShortcutFocusReason);
+    const int rows = m_model.rowCount(), step = forward ? 1 : -1;
+    const int from = !current.isValid() ? (forward ? -1 : rows)
+                     : filtered         ? m_problems->mapToSource(current).row()
+                                        : current.row();
+    const auto find = [&](int row, int end) {
+        for (row += step; row != end; row += step)
+            if (isProblem(m_model.state(row)))
+                return row;
+        return -1;
+    };
+    int row = find(from, forward ? rows : -1);
+    const bool wrapped = row < 0 && current.isValid();
+    if (wrapped)
+        row = find(forward ? -1 : rows, from);
+    if (row < 0) {
+        QApplication::beep();
+        say(lblHledani, wrapped && isProblem(m_model.state(from))
+                            ? u"Jiný řádek s chybou nebo mimo meze v tabulce není."_s
+                            : u"V tabulce není řádek s chybou ani mimo meze."_s);
         return;
     }
-    QApplication::beep();
+    QModelIndex at = m_model.index(row, column);
+    if (filtered)
+        at = m_problems->mapFromSource(at);
+    grdTabulka->setCurrentIndex(at);
+    grdTabulka->scrollTo(at);
+    grdTabulka->setFocus(Qt::ShortcutFocusReason);
+    if (wrapped)
+        QApplication::beep();
+    say(lblHledani, !wrapped  ? QString()
+                    : forward ? u"Za posledním problémem: znovu od prvního."_s
+                              : u"Před prvním problémem: znovu od posledního."_s);
 }
 
 // The selected cells as tab-separated text, as a spreadsheet copies and pastes them.
@@ -770,14 +817,21 @@ void TableWindow::copySelection() const
     }
     const QItemSelectionModel *selection = grdTabulka->selectionModel();
     const QAbstractItemModel *model = grdTabulka->model();
+    // Whole columns (Ctrl+A too) come with their headers, as a spreadsheet copies a table.
+    bool columns = top == 0 && bottom == model->rowCount() - 1;
+    for (int c = left; columns && c <= right; ++c)
+        columns = !selection->columnIntersectsSelection(c) || selection->isColumnSelected(c);
     QString text;
+    for (int c = left; columns && c <= right; ++c)
+        text +=
+            pasted(selection->isColumnSelected(c) ? model->headerData(c, Qt::Horizontal).toString()
+                                                  : QString()) +
+            (c < right ? u"\t"_s : u"\r\n"_s);
     for (int r = top; r <= bottom; ++r) {
         for (int c = left; c <= right; ++c) {
             const QModelIndex i = model->index(r, c);
-            QString cell = selection->isSelected(i) ? i.data().toString() : QString();
-            if (cell.contains(u'\t') || cell.contains(u'\n') || cell.contains(u'"'))
-                cell = u'"' + cell.replace(u"\""_s, u"\"\""_s) + u'"';
-            text += cell + (c < right ? u"\t"_s : u"\r\n"_s);
+            text += pasted(selection->isSelected(i) ? i.data().toString() : QString()) +
+                    (c < right ? u"\t"_s : u"\r\n"_s);
         }
     }
     QGuiApplication::clipboard()->setText(text);
