@@ -175,6 +175,8 @@ private slots:
     void savesTheCommandLinesBytes();
     void opensFromTheMainWindow();
     void usageErrorLetsTheUserChoose();
+    void summarySaysWhatHappened_data();
+    void summarySaysWhatHappened();
     void headersNeverCut_data();
     void headersNeverCut();
     void refusedChoiceStaysShown();
@@ -582,6 +584,43 @@ void TestTableWindow::usageErrorLetsTheUserChoose()
     QVERIFY(w.message().isEmpty());
     QCOMPARE(w.summary(), u"Spočteny 2 řádky, 0 s chybou · 1:1000, číselně"_s);
     QCOMPARE(w.options().areaColumn, u"2"_s);
+}
+
+// Where nothing above the table can be chosen, the summary says what happened.
+void TestTableWindow::summarySaysWhatHappened_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes"); // none: no such file
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("message"); // a part of it
+
+    QTest::newRow("no such file") << u"neni.csv"_s << QByteArray() << u"tabulku nelze otevřít"_s
+                                  << u"nelze otevřít"_s;
+    QTest::newRow("a picture") << u"mapa.png"_s << "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10"_ba
+                               << u"soubor není tabulka"_s << u"sešit .xlsx či .ods"_s;
+    QTest::newRow("another zip") << u"archiv.zip"_s << "PK\x03\x04\x14\0\0\0data.txt"_ba
+                                 << u"soubor není tabulka"_s << u"sešit .xlsx či .ods"_s;
+    QTest::newRow("a damaged workbook")
+        << u"parcely.xlsx"_s << "PK\x03\x04\x14\0\0\0[Content_Types].xml"_ba
+        << u"tabulku nelze otevřít"_s << u"Sešit je poškozený"_s;
+    QTest::newRow("an empty file")
+        << u"prazdna.csv"_s << ""_ba << u"tabulka je prázdná"_s << u"prázdná"_s;
+    QTest::newRow("no area column: a column to choose")
+        << u"plocha.csv"_s << "Parcela;Plocha\r\n1;2500\r\n"_ba
+        << u"zvolte, co zpráva nad tabulkou říká"_s << u"„Sloupec s výměrou“"_s;
+}
+
+void TestTableWindow::summarySaysWhatHappened()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, summary);
+    QFETCH(QString, message);
+    const QString path = bytes.isNull() ? m_dir.filePath(name) : writeFile(m_dir, name, bytes);
+    Opened opened(path);
+    QVERIFY(opened.computed);
+    QCOMPARE(opened.w.summary(), u"Nespočteno: %1."_s.arg(summary));
+    QVERIFY2(opened.w.message().contains(message), qPrintable(opened.w.message()));
 }
 
 // A column is never narrower than its header, whatever its cells (or none) need.

@@ -141,6 +141,20 @@ QLabel *labelFor(const QString &caption, QWidget *buddy)
     return label;
 }
 
+// Where nothing above the table can help (the file was not read as a table: no header to show,
+// no other sheet to take), the summary says what happened rather than asking for a choice.
+QString notComputed(const TableResult &result, bool otherSheets)
+{
+    if (!result.head.empty() || !result.columns.headers.isEmpty() || otherSheets)
+        return u"Nespočteno: zvolte, co zpráva nad tabulkou říká."_s;
+    for (const NotText kind : {NotText::Zip, NotText::Vfk, NotText::Binary})
+        if (result.usageError == tabletexts::notText(kind))
+            return u"Nespočteno: soubor není tabulka."_s;
+    if (result.usageError == tabletexts::empty())
+        return u"Nespočteno: tabulka je prázdná."_s;
+    return u"Nespočteno: tabulku nelze otevřít."_s;
+}
+
 // A cell as a spreadsheet pastes it: quoted where it holds a tab, a line break or a quote.
 QString pasted(QString cell)
 {
@@ -667,9 +681,8 @@ void TableWindow::finished(quint64 id, const TableResult &result,
     lblZprava->setText(message);
     lblZprava->setVisible(!message.isEmpty());
     cmdUlozit->setEnabled(result.usageError.isEmpty());
-    lblSouhrn->setText(result.usageError.isEmpty()
-                           ? computedSummary()
-                           : u"Nespočteno: zvolte, co zpráva nad tabulkou říká."_s);
+    lblSouhrn->setText(result.usageError.isEmpty() ? computedSummary()
+                                                   : notComputed(result, cboList->count() > 1));
     say(lblHledani, {});
     // Said to a screen reader as the computation ends.
     grdTabulka->setAccessibleDescription(lblSouhrn->text());
