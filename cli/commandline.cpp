@@ -102,8 +102,9 @@ struct Options
         u"1000"_s};
     const QCommandLineOption soubor{
         {u"s"_s, u"soubor"_s},
-        u"Tabulka parcel (CSV); „-“ je standardní vstup. Vypíše ji s připojenými sloupci "
-        "Mezní odchylka, Dvojnásobek mezní odchylky, MIN, MAX, (V mezích,) Chyba."_s,
+        u"Tabulka parcel (CSV nebo sešit .xlsx či .ods); „-“ je standardní vstup. Vypíše ji "
+        "s připojenými sloupci Mezní odchylka, Dvojnásobek mezní odchylky, MIN, MAX, "
+        "(V mezích,) Chyba."_s,
         u"soubor"_s};
     const QCommandLineOption sloupec{
         u"sloupec"_s,

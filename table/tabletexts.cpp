@@ -236,7 +236,8 @@ QString notText(NotText kind)
 {
     switch (kind) {
     case NotText::Zip:
-        return u"Soubor je archiv ZIP, ne textová tabulka: zadejte tabulku CSV."_s;
+        return u"Soubor je archiv ZIP, ne tabulka ani sešit: zadejte tabulku CSV nebo sešit "
+               ".xlsx či .ods."_s;
     case NotText::Xls:
         return u"Soubor je sešit starého Excelu (.xls): v Excelu jej uložte jako „Sešit Excelu "
                "(*.xlsx)“ a zadejte ten."_s;
@@ -248,7 +249,8 @@ QString notText(NotText kind)
     case NotText::Binary:
         break;
     }
-    return u"Soubor není textová tabulka (obsahuje binární data): zadejte tabulku CSV."_s;
+    return u"Soubor není textová tabulka ani sešit (obsahuje binární data): zadejte tabulku CSV "
+           "nebo sešit .xlsx či .ods."_s;
 }
 
 QString likelyDelimiter(const QStringList &headers, char delimiter, const ChoiceNames &names)

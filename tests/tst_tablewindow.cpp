@@ -14,6 +14,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
@@ -241,15 +243,24 @@ class TestTableWindow : public QObject
 private slots:
     void modelShowsTheTable_data();
     void modelShowsTheTable();
+    void modelShowsWorkbookCells_data();
+    void modelShowsWorkbookCells();
+    void modelLeavesOutTheSheetsEnd_data();
+    void modelLeavesOutTheSheetsEnd();
     void keptRowsComputeAsTheFile_data();
     void keptRowsComputeAsTheFile();
     void savesTheCommandLinesBytes_data();
     void savesTheCommandLinesBytes();
     void opensFromTheMainWindow();
     void usageErrorLetsTheUserChoose();
+    void summarySaysWhatHappened_data();
+    void summarySaysWhatHappened();
+    void headersNeverCut_data();
+    void headersNeverCut();
     void refusedChoiceStaysShown();
     void problemsOnlyAndNavigation();
     void failedSaveSaysWhy();
+    void copiesCellsAsTabs_data();
     void copiesCellsAsTabs();
     void cellsReadableByScreenReaders();
     void columnsFitLaterRows();
@@ -324,6 +335,124 @@ void TestTableWindow::modelShowsTheTable()
         if (isProblem(model.state(r)))
             QVERIFY(!model.index(r, 0).data(Qt::ToolTipRole).toString().isEmpty());
     }
+}
+
+namespace {
+
+// Rows as a workbook's reading keeps them: one a letter of states (B blank, C computed, U unread),
+// every cell of kinds (t text, n number, d date, b logical) holding its stored text.
+std::shared_ptr<const KeptRows> keptRows(const QString &states, const QString &kinds = {},
+                                         const QStringList &stored = {})
+{
+    auto rows = std::make_shared<KeptRows>();
+    FieldBytes fields;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        fields.bytes += stored[i].toStdString();
+        fields.ends.push_back(std::uint32_t(fields.bytes.size()));
+        fields.kinds.push_back(kinds[i] == u'n'   ? CellKind::Number
+                               : kinds[i] == u'd' ? CellKind::Date
+                               : kinds[i] == u'b' ? CellKind::Bool
+                                                  : CellKind::Text);
+    }
+    for (const QChar s : states)
+        rows->add(s == u'B' ? FieldBytes() : fields, 2 + qint64(rows->size()), 0,
+                  s == u'B'   ? RowState::Blank
+                  : s == u'C' ? RowState::Computed
+                              : RowState::Unread,
+                  {});
+    return rows;
+}
+
+TableResult unresolved(int columns)
+{
+    TableResult plan;
+    for (int c = 0; c < columns; ++c)
+        plan.columns.headers += QString::number(c + 1);
+    plan.rules.areaColumn = -1;
+    return plan;
+}
+
+} // namespace
+
+// A workbook's cells as the spreadsheet shows them, in the user's regional format.
+void TestTableWindow::modelShowsWorkbookCells_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("kinds");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QStringList>("shown");
+
+    const QStringList numbers{u"2500"_s, u"1234.5"_s, u"-0.125"_s, u"1E+80"_s};
+    QTest::newRow("Czech numbers: grouped, a decimal comma")
+        << czech << u"nnnn"_s << numbers
+        << QStringList{u"2\u00A0500"_s, u"1\u00A0234,5"_s, u"-0,125"_s, u"1E+80"_s};
+    QTest::newRow("English numbers: grouped, a decimal point")
+        << english << u"nnnn"_s << numbers
+        << QStringList{u"2,500"_s, u"1,234.5"_s, u"-0.125"_s, u"1E+80"_s};
+    QTest::newRow("15 digits kept, a binary fraction's noise not shown")
+        << czech << u"nnn"_s
+        << QStringList{u"123456789012345"_s, u"9876543.2100000009"_s, u"0.30000000000000004"_s}
+        << QStringList{u"123\u00A0456\u00A0789\u00A0012\u00A0345"_s, u"9\u00A0876\u00A0543,21"_s,
+                       u"0,3"_s};
+    QTest::newRow("Czech dates in the short form, a time where there is one")
+        << czech << u"ddd"_s
+        << QStringList{u"2024-05-01"_s, u"2024-02-29T12:30:00"_s, u"123456789"_s}
+        << QStringList{u"01.05.24"_s, u"29.02.24 12:30"_s, u"123456789"_s};
+    QTest::newRow("English dates")
+        << english << u"dd"_s << QStringList{u"2024-05-01"_s, u"2024-12-31T00:00:00"_s}
+        << QStringList{u"5/1/24"_s, u"12/31/24"_s};
+    QTest::newRow("text as it is, logical values in words")
+        << czech << u"tbb"_s << QStringList{u"1234.5"_s, u"1"_s, u"false"_s}
+        << QStringList{u"1234.5"_s, u"PRAVDA"_s, u"NEPRAVDA"_s};
+}
+
+void TestTableWindow::modelShowsWorkbookCells()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, kinds);
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, shown);
+    TableModel model;
+    model.setLocale(locale);
+    model.start(unresolved(int(stored.size())));
+    model.append(keptRows(u"U"_s, kinds, stored));
+    QStringList cells;
+    for (int c = 0; c < model.columnCount(); ++c)
+        cells += model.index(0, c).data().toString();
+    QCOMPARE(cells, shown);
+}
+
+// The blank rows after a sheet's last row (a spreadsheet writes one repeated to the sheet's end)
+// are no rows; blank rows between rows stay.
+void TestTableWindow::modelLeavesOutTheSheetsEnd_data()
+{
+    QTest::addColumn<QStringList>("batches"); // one letter a row, see keptRows
+    QTest::addColumn<QString>("shown");       // the rows shown after each batch
+
+    QTest::newRow("blank rows at the end") << QStringList{u"CBC"_s, u"BB"_s} << u"3 3"_s;
+    QTest::newRow("blank rows between, shown once a row follows")
+        << QStringList{u"CBB"_s, u"B"_s, u"BC"_s} << u"1 1 6"_s;
+    QTest::newRow("a blank row inside a batch") << QStringList{u"CBCB"_s} << u"3"_s;
+    QTest::newRow("nothing but blank rows") << QStringList{u"BBB"_s} << u"0"_s;
+}
+
+void TestTableWindow::modelLeavesOutTheSheetsEnd()
+{
+    QFETCH(QStringList, batches);
+    QFETCH(QString, shown);
+    TableModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.start(unresolved(1));
+    QStringList counts;
+    QString states;
+    for (const QString &batch : batches) {
+        model.append(keptRows(batch, u"n"_s, {u"1"_s}));
+        counts += QString::number(model.rowCount());
+        states += batch;
+    }
+    QCOMPARE(counts.join(u' '), shown);
+    for (int r = 0; r < model.rowCount(); ++r)
+        QCOMPARE(model.state(r) == RowState::Blank, states[r] == u'B');
 }
 
 // Every table of the command line's table tests, saved from the window with the same choices:
@@ -539,6 +668,66 @@ void TestTableWindow::usageErrorLetsTheUserChoose()
     QCOMPARE(w.options().areaColumn, u"2"_s);
 }
 
+// Where nothing above the table can be chosen, the summary says what happened.
+void TestTableWindow::summarySaysWhatHappened_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes"); // none: no such file
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("message"); // a part of it
+
+    QTest::newRow("no such file") << u"neni.csv"_s << QByteArray() << u"tabulku nelze otevřít"_s
+                                  << u"nelze otevřít"_s;
+    QTest::newRow("a picture") << u"mapa.png"_s << "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10"_ba
+                               << u"soubor není tabulka"_s << u"sešit .xlsx či .ods"_s;
+    QTest::newRow("another zip") << u"archiv.zip"_s << "PK\x03\x04\x14\0\0\0data.txt"_ba
+                                 << u"soubor není tabulka"_s << u"sešit .xlsx či .ods"_s;
+    QTest::newRow("a damaged workbook")
+        << u"parcely.xlsx"_s << "PK\x03\x04\x14\0\0\0[Content_Types].xml"_ba
+        << u"tabulku nelze otevřít"_s << u"Sešit je poškozený"_s;
+    QTest::newRow("an empty file")
+        << u"prazdna.csv"_s << ""_ba << u"tabulka je prázdná"_s << u"prázdná"_s;
+    QTest::newRow("no area column: a column to choose")
+        << u"plocha.csv"_s << "Parcela;Plocha\r\n1;2500\r\n"_ba
+        << u"zvolte, co zpráva nad tabulkou říká"_s << u"„Sloupec s výměrou“"_s;
+}
+
+void TestTableWindow::summarySaysWhatHappened()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, summary);
+    QFETCH(QString, message);
+    const QString path = bytes.isNull() ? m_dir.filePath(name) : writeFile(m_dir, name, bytes);
+    Opened opened(path);
+    QVERIFY(opened.computed);
+    QCOMPARE(opened.w.summary(), u"Nespočteno: %1."_s.arg(summary));
+    QVERIFY2(opened.w.message().contains(message), qPrintable(opened.w.message()));
+}
+
+// A column is never narrower than its header, whatever its cells (or none) need.
+void TestTableWindow::headersNeverCut_data()
+{
+    QTest::addColumn<QByteArray>("table");
+    QTest::newRow("a header without rows")
+        << "Parcela;V\xC3\xBDm\xC4\x9Bra;Pozn\xC3\xA1mka k parcele\r\n"_ba;
+    QTest::newRow("short cells under long headers")
+        << "Parcela;V\xC3\xBDm\xC4\x9Bra;Pozn\xC3\xA1mka k parcele\r\n1;9;\r\n"_ba;
+    QTest::newRow("no table: the result columns only") << "\x89PNG\r\n\x1A\n\0\0\0\rIHDR"_ba;
+}
+
+void TestTableWindow::headersNeverCut()
+{
+    QFETCH(QByteArray, table);
+    Opened opened(writeFile(m_dir, u"hlavicka.csv"_s, table));
+    QVERIFY(opened.computed);
+    const QHeaderView *header = child<QTableView>(opened.w, u"grdTabulka"_s)->horizontalHeader();
+    QVERIFY(header->count() > 0);
+    for (int c = 0; c < header->count(); ++c)
+        QVERIFY2(header->sectionSize(c) >= header->sectionSizeHint(c),
+                 qPrintable(opened.w.model().headerData(c, Qt::Horizontal).toString()));
+}
+
 // Stepping through a list with the arrow keys passes the area column: refused there, the list
 // stays at it, so that the next key goes on to the next column.
 void TestTableWindow::refusedChoiceStaysShown()
@@ -573,8 +762,20 @@ void TestTableWindow::problemsOnlyAndNavigation()
     QCOMPARE(grid->currentIndex().row(), 1);
     QTest::keyClick(&w, Qt::Key_F8);
     QCOMPARE(grid->currentIndex().row(), 3);
+    // Past the last problem again from the first, before the first from the last: said so.
+    auto *said = child<QLabel>(w, u"lblHledani"_s);
+    QVERIFY(said && said->text().isEmpty());
+    QTest::keyClick(&w, Qt::Key_F8);
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QCOMPARE(said->text(), u"Za posledním problémem: znovu od prvního."_s);
+    QTest::keyClick(&w, Qt::Key_F8);
+    QVERIFY(said->text().isEmpty());
     QTest::keyClick(&w, Qt::Key_F8, Qt::ShiftModifier);
     QCOMPARE(grid->currentIndex().row(), 1);
+    QTest::keyClick(&w, Qt::Key_F8, Qt::ShiftModifier);
+    QCOMPARE(grid->currentIndex().row(), 3);
+    QCOMPARE(said->text(), u"Před prvním problémem: znovu od posledního."_s);
+    QTest::keyClick(&w, Qt::Key_F8, Qt::ShiftModifier);
     child<QCheckBox>(w, u"chkJenProblemy"_s)->setChecked(true);
     QCOMPARE(grid->model()->rowCount(), 2);
     QCOMPARE(grid->model()->headerData(1, Qt::Vertical).toString(), u"5"_s);
@@ -609,31 +810,54 @@ void TestTableWindow::failedSaveSaysWhy()
     QCOMPARE(readFile(table), "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n"_ba);
 }
 
+// As a spreadsheet copies: whole columns with their headers, other cells without.
+void TestTableWindow::copiesCellsAsTabs_data()
+{
+    QTest::addColumn<QString>("selected"); // all, a column, or a row
+    QTest::addColumn<QString>("copied");
+
+    QTest::newRow("all (Ctrl+A)") << u"all"_s
+                                  << u"P\tVýměra\t\"Pozn\t1\"\tMezní odchylka\tDvojnásobek mezní "
+                                     u"odchylky\tMIN\tMAX\tChyba\r\n"
+                                     "1\t2500\t\"a\tb\"\t14,5\t29,0\t2471,0\t2529,0\t\r\n"
+                                     "2\tx\t\t\t\t\t\tVýměra musí být číslo\r\n"_s;
+    QTest::newRow("a whole column") << u"column"_s << u"Výměra\r\n2500\r\nx\r\n"_s;
+    QTest::newRow("a row") << u"row"_s << u"2\tx\t\t\t\t\t\tVýměra musí být číslo\r\n"_s;
+}
+
 void TestTableWindow::copiesCellsAsTabs()
 {
-    const QString table =
-        writeFile(m_dir, u"kopie.csv"_s, "P;V\xC3\xBDm\xC4\x9Bra;Pozn\n1;2500;\"a\tb\"\n");
+    QFETCH(QString, selected);
+    QFETCH(QString, copied);
+    const QString table = writeFile(m_dir, u"kopie.csv"_s,
+                                    "P;V\xC3\xBDm\xC4\x9Bra;\"Pozn\t1\"\n1;2500;\"a\tb\"\n2;x;\n");
     Opened opened(table);
     QVERIFY(opened.computed);
     TableWindow &w = opened.w;
     auto *grid = child<QTableView>(w, u"grdTabulka"_s);
-    grid->selectAll();
     grid->setFocus();
+    if (selected == u"all")
+        QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+    else if (selected == u"column")
+        grid->selectColumn(1);
+    else
+        grid->selectRow(1);
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QApplication::clipboard()->text(),
-             u"1\t2500\t\"a\tb\"\t14,5\t29,0\t2471,0\t2529,0\t\r\n"_s);
+    QCOMPARE(QApplication::clipboard()->text(), copied);
 }
 
-// The grid's cells with their column names through the accessibility tree; the summary too.
+// The grid's cells with their column names through the accessibility tree, a bad row's state and
+// reason on its cells and its row header (whose icon says it by colour); the summary too.
 void TestTableWindow::cellsReadableByScreenReaders()
 {
-    const QString table = writeFile(m_dir, u"cteni.csv"_s, "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n");
+    const QString table = writeFile(m_dir, u"cteni.csv"_s,
+                                    "P;V\xC3\xBDm\xC4\x9Bra;Nov\xC3\xA1\n1;2500;x\n2;2500;2600\n");
     Opened opened(table);
     QVERIFY(opened.computed);
     QAccessibleInterface *grid =
         QAccessible::queryAccessibleInterface(child<QTableView>(opened.w, u"grdTabulka"_s));
     QVERIFY(grid && grid->tableInterface());
-    QAccessibleInterface *cell = grid->tableInterface()->cellAt(0, 2);
+    QAccessibleInterface *cell = grid->tableInterface()->cellAt(0, 3);
     QVERIFY(cell && cell->tableCellInterface());
     QCOMPARE(cell->text(QAccessible::Name), u"14,5"_s);
     // Qt makes the header cells for the caller, who owns them.
@@ -644,7 +868,31 @@ void TestTableWindow::cellsReadableByScreenReaders()
     });
     QCOMPARE(headers.size(), 1);
     QCOMPARE(headers[0]->text(QAccessible::Name), u"Mezní odchylka"_s);
+    QVERIFY(cell->text(QAccessible::Description).isEmpty());
     QCOMPARE(grid->text(QAccessible::Description), opened.w.summary());
+
+    chooseIn(child<QComboBox>(opened.w, u"cboPorovnat"_s), 3);
+    QTRY_VERIFY(!opened.w.isBusy());
+    const struct
+    {
+        int row;
+        QString said;
+    } bad[] = {{0, u"chyba: Porovnávaná výměra musí být číslo"_s},
+               {1, u"mimo meze: Porovnávaná výměra leží mimo meze 2471,0 až 2529,0"_s}};
+    for (const auto &[row, said] : bad) {
+        QAccessibleInterface *first = grid->tableInterface()->cellAt(row, 0);
+        QVERIFY(first && first->tableCellInterface());
+        QCOMPARE(first->text(QAccessible::Name), QString::number(row + 1));
+        QCOMPARE(first->text(QAccessible::Description), said);
+        const QList<QAccessibleInterface *> rowHeaders =
+            first->tableCellInterface()->rowHeaderCells();
+        const auto rowOwned = qScopeGuard([&rowHeaders] {
+            for (QAccessibleInterface *h : rowHeaders)
+                QAccessible::deleteAccessibleInterface(QAccessible::registerAccessibleInterface(h));
+        });
+        QCOMPARE(rowHeaders.size(), 1);
+        QCOMPARE(rowHeaders[0]->text(QAccessible::Name), u"%1 – %2"_s.arg(row + 2).arg(said));
+    }
 }
 
 // A column is as wide as its longest text, also where that is far below the rows Qt measures.

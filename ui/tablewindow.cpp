@@ -151,6 +151,39 @@ QLabel *labelFor(const QString &caption, QWidget *buddy)
     return label;
 }
 
+// Where nothing above the table can help (the file was not read as a table: no header to show,
+// no other sheet to take), the summary says what happened rather than asking for a choice.
+QString notComputed(const TableResult &result, bool otherSheets)
+{
+    if (!result.head.empty() || !result.columns.headers.isEmpty() || otherSheets)
+        return u"Nespočteno: zvolte, co zpráva nad tabulkou říká."_s;
+    for (const NotText kind : {NotText::Zip, NotText::Vfk, NotText::Binary})
+        if (result.usageError == tabletexts::notText(kind))
+            return u"Nespočteno: soubor není tabulka."_s;
+    if (result.usageError == tabletexts::empty())
+        return u"Nespočteno: tabulka je prázdná."_s;
+    return u"Nespočteno: tabulku nelze otevřít."_s;
+}
+
+// A cell as a spreadsheet pastes it: quoted where it holds a tab, a line break or a quote.
+QString pasted(QString cell)
+{
+    if (cell.contains(u'\t') || cell.contains(u'\n') || cell.contains(u'"'))
+        cell = u'"' + cell.replace(u"\""_s, u"\"\""_s) + u'"';
+    return cell;
+}
+
+// Said where the grid is, to the eye and to a screen reader.
+void say(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    label->setVisible(!text.isEmpty());
+    if (text.isEmpty())
+        return;
+    QAccessibleEvent alert(label, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
+
 } // namespace
 
 TableWindow::TableWindow(const QString &path, Method method, MapClass mapClass, MessageBoxes &boxes,
@@ -434,6 +467,7 @@ void TableWindow::createGrid()
     lblZprava->setMargin(6);
     lblZprava->hide();
 
+    m_model.setLocale(m_locale);
     grdTabulka = new QTableView;
     grdTabulka->setObjectName(u"grdTabulka"_s);
     grdTabulka->setModel(&m_model);
@@ -458,6 +492,9 @@ QLayout *TableWindow::createStatusBar()
     // A long summary (a workbook's sheet name) wraps rather than widening the window past a
     // small screen.
     lblSouhrn->setWordWrap(true);
+    lblHledani = new QLabel;
+    lblHledani->setObjectName(u"lblHledani"_s);
+    lblHledani->hide();
     prgCteni = new QProgressBar;
     prgCteni->setObjectName(u"prgCteni"_s);
     prgCteni->setAccessibleName(u"Průběh čtení tabulky"_s);
@@ -492,6 +529,7 @@ QLayout *TableWindow::createStatusBar()
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(lblSouhrn, 1);
+    bottom->addWidget(lblHledani);
     bottom->addWidget(prgCteni);
     bottom->addWidget(cmdZastavit);
     bottom->addWidget(chkJenProblemy);
@@ -633,8 +671,9 @@ void TableWindow::widenFor(const KeptRows &rows, int first)
     }
 }
 
-// The last column (the reasons) fills the width left, or is as wide as its longest reason with a
-// scroll bar: a reason is never cut short.
+// Every column at least as wide as its header (a table without rows too: the header is never cut
+// on both sides); the last column (the reasons) fills the width left, or is as wide as its
+// longest reason with a scroll bar: a reason is never cut short.
 void TableWindow::fitReasons()
 {
     QHeaderView *header = grdTabulka->horizontalHeader();
@@ -642,8 +681,11 @@ void TableWindow::fitReasons()
     if (last < 0)
         return;
     int others = 0;
-    for (int i = 0; i < last; ++i)
+    for (int i = 0; i < last; ++i) {
+        if (header->sectionSize(i) < header->sectionSizeHint(i))
+            header->resizeSection(i, header->sectionSizeHint(i));
         others += header->sectionSize(i);
+    }
     header->setStretchLastSection(false);
     grdTabulka->resizeColumnToContents(last);
     header->resizeSection(last, std::max(header->sectionSize(last), m_widestReason));
@@ -684,11 +726,11 @@ void TableWindow::finished(quint64 id, const TableResult &result,
         kept->rows = m_model.chunks();
         m_kept = std::move(kept);
     }
-    fitReasons();
     prgCteni->hide();
     cmdZastavit->hide();
     if (!m_started)
         m_model.start(result); // nothing could be read: no rows of an earlier reading stay
+    fitReasons();
     QString message = result.usageError;
     // Where to choose the decimal mark, where the table's numbers do not settle it.
     if (message.isEmpty() && result.summary.decimalMarkRows > 0)
@@ -702,9 +744,9 @@ void TableWindow::finished(quint64 id, const TableResult &result,
     lblZprava->setText(message);
     lblZprava->setVisible(!message.isEmpty());
     cmdUlozit->setEnabled(result.usageError.isEmpty());
-    lblSouhrn->setText(result.usageError.isEmpty()
-                           ? computedSummary()
-                           : u"Nespočteno: zvolte, co zpráva nad tabulkou říká."_s);
+    lblSouhrn->setText(result.usageError.isEmpty() ? computedSummary()
+                                                   : notComputed(result, cboList->count() > 1));
+    say(lblHledani, {});
     // Said to a screen reader as the computation ends.
     grdTabulka->setAccessibleDescription(lblSouhrn->text());
     QAccessibleEvent alert(lblSouhrn, QAccessible::Alert);
@@ -795,26 +837,45 @@ void TableWindow::showOnlyProblems(bool only)
         grdTabulka->setCurrentIndex(current);
 }
 
+// The next problem (or the one before); past the last one again from the first (before the first
+// from the last), saying so.
 void TableWindow::goToProblem(bool forward)
 {
     const bool filtered = grdTabulka->model() == m_problems;
     const QModelIndex current = grdTabulka->currentIndex();
     const int column = std::max(current.column(), 0);
-    int row = !current.isValid() ? (forward ? -1 : m_model.rowCount())
-              : filtered         ? m_problems->mapToSource(current).row()
-                                 : current.row();
-    for (row += forward ? 1 : -1; row >= 0 && row < m_model.rowCount(); row += forward ? 1 : -1) {
-        if (!isProblem(m_model.state(row)))
-            continue;
-        QModelIndex at = m_model.index(row, column);
-        if (filtered)
-            at = m_problems->mapFromSource(at);
-        grdTabulka->setCurrentIndex(at);
-        grdTabulka->scrollTo(at);
-        grdTabulka->setFocus(Qt::ShortcutFocusReason);
+    const int rows = m_model.rowCount(), step = forward ? 1 : -1;
+    const int from = !current.isValid() ? (forward ? -1 : rows)
+                     : filtered         ? m_problems->mapToSource(current).row()
+                                        : current.row();
+    const auto find = [&](int row, int end) {
+        for (row += step; row != end; row += step)
+            if (isProblem(m_model.state(row)))
+                return row;
+        return -1;
+    };
+    int row = find(from, forward ? rows : -1);
+    const bool wrapped = row < 0 && current.isValid();
+    if (wrapped)
+        row = find(forward ? -1 : rows, from);
+    if (row < 0) {
+        QApplication::beep();
+        say(lblHledani, wrapped && isProblem(m_model.state(from))
+                            ? u"Jiný řádek s chybou nebo mimo meze v tabulce není."_s
+                            : u"V tabulce není řádek s chybou ani mimo meze."_s);
         return;
     }
-    QApplication::beep();
+    QModelIndex at = m_model.index(row, column);
+    if (filtered)
+        at = m_problems->mapFromSource(at);
+    grdTabulka->setCurrentIndex(at);
+    grdTabulka->scrollTo(at);
+    grdTabulka->setFocus(Qt::ShortcutFocusReason);
+    if (wrapped)
+        QApplication::beep();
+    say(lblHledani, !wrapped  ? QString()
+                    : forward ? u"Za posledním problémem: znovu od prvního."_s
+                              : u"Před prvním problémem: znovu od posledního."_s);
 }
 
 // The selected cells as tab-separated text, as a spreadsheet copies and pastes them.
@@ -832,14 +893,21 @@ void TableWindow::copySelection() const
     }
     const QItemSelectionModel *selection = grdTabulka->selectionModel();
     const QAbstractItemModel *model = grdTabulka->model();
+    // Whole columns (Ctrl+A too) come with their headers, as a spreadsheet copies a table.
+    bool columns = top == 0 && bottom == model->rowCount() - 1;
+    for (int c = left; columns && c <= right; ++c)
+        columns = !selection->columnIntersectsSelection(c) || selection->isColumnSelected(c);
     QString text;
+    for (int c = left; columns && c <= right; ++c)
+        text +=
+            pasted(selection->isColumnSelected(c) ? model->headerData(c, Qt::Horizontal).toString()
+                                                  : QString()) +
+            (c < right ? u"\t"_s : u"\r\n"_s);
     for (int r = top; r <= bottom; ++r) {
         for (int c = left; c <= right; ++c) {
             const QModelIndex i = model->index(r, c);
-            QString cell = selection->isSelected(i) ? i.data().toString() : QString();
-            if (cell.contains(u'\t') || cell.contains(u'\n') || cell.contains(u'"'))
-                cell = u'"' + cell.replace(u"\""_s, u"\"\""_s) + u'"';
-            text += cell + (c < right ? u"\t"_s : u"\r\n"_s);
+            text += pasted(selection->isSelected(i) ? i.data().toString() : QString()) +
+                    (c < right ? u"\t"_s : u"\r\n"_s);
         }
     }
     QGuiApplication::clipboard()->setText(text);

@@ -139,6 +139,7 @@ private:
     QLabel *lblZprava = nullptr;
     QTableView *grdTabulka = nullptr;
     QLabel *lblSouhrn = nullptr;
+    QLabel *lblHledani = nullptr; // where F8 went past the last problem
     QProgressBar *prgCteni = nullptr;
     QPushButton *cmdZastavit = nullptr;
     QPushButton *cmdPredchozi = nullptr;
