@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -82,6 +83,7 @@ private slots:
     void figuresByHand();
     void longCellsAlike_data();
     void longCellsAlike();
+    void resultsWhereSeen();
 
 private:
     QTemporaryDir m_dir;
@@ -335,6 +337,27 @@ void TestWorkbook::longCellsAlike()
     QCOMPARE(text, u"Mezní odchylka|Dvojnásobek mezní odchylky|MIN|MAX|Chyba\n"
                    "14.5|29.0|2471.0|2529.0|\n"
                    "||||Výměra musí být číslo: pole má víc než 4\u00A0096 znaků\n"_s);
+}
+
+// Results where the user sees them: right after the last column with a value, whatever is
+// styled beyond it; never in hidden columns; wide enough; no validation or format over them.
+void TestWorkbook::resultsWhereSeen()
+{
+    if (!m_ready)
+        QSKIP("python3 with openpyxl is needed to write and read the workbook");
+    const QString out = m_dir.filePath(u"out-placement.xlsx"_s);
+    QByteArray none;
+    QCOMPARE(run({u"-s"_s, m_dir.filePath(u"placement.xlsx"_s), u"-o"_s, out}, none), 0);
+    bool read = false;
+    const QJsonObject seen =
+        QJsonDocument::fromJson(python({u"inspect"_s, out}, &read)).object();
+    QVERIFY(read);
+    QCOMPARE(seen[u"first"_s].toString(), u"D"_s);
+    QCOMPARE(seen[u"hidden"_s].toArray().size(), 0);
+    for (const QJsonValue &width : seen[u"widths"_s].toArray())
+        QVERIFY(width.toDouble() >= 12);
+    QCOMPARE(seen[u"validations"_s].toArray(), QJsonArray{u"C2:C100"_s});
+    QCOMPARE(seen[u"formats"_s].toArray(), QJsonArray{u"A1:C100 I1:Z100"_s});
 }
 
 QTEST_GUILESS_MAIN(TestWorkbook)

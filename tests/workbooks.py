@@ -5,6 +5,7 @@
                                   level), each with its table as CSV beside it (CASE.csv)
   workbooks.py read FILE SHEET    prints the sheet's rows as JSON (openpyxl, odfpy)
   workbooks.py changed IN OUT     prints the zip entries whose content differs, one a line
+  workbooks.py inspect FILE       prints where the results stand and what covers them (JSON)
 """
 import datetime
 import json
@@ -338,6 +339,52 @@ def make_long(folder):
     doc.save(str(folder / "long.ods"))
 
 
+def make_placement(folder):
+    """A sheet as a user formats it: its header styled across to Z, the unused columns E to J
+    hidden, a list validation and a conditional format over the columns beside the data."""
+    import openpyxl
+    from openpyxl.formatting.rule import CellIsRule
+    from openpyxl.styles import Font, PatternFill
+    from openpyxl.worksheet.datavalidation import DataValidation
+
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws.title = "Data"
+    ws.append(["Parcela", "Výměra", "Druh"])
+    ws.append(["101", 2500, "orná"])
+    ws.append(["102", 845.5, "les"])
+    for col in range(1, 27):
+        ws.cell(row=1, column=col).fill = PatternFill("solid", fgColor="FFFF00")
+        ws.cell(row=1, column=col).font = Font(bold=True)
+    for c in "EFGHIJ":
+        ws.column_dimensions[c].hidden = True
+    dv = DataValidation(type="list", formula1='"ano,ne"', allow_blank=True)
+    ws.add_data_validation(dv)
+    dv.add("C2:F100")
+    ws.conditional_formatting.add(
+        "A1:Z100", CellIsRule(operator="greaterThan", formula=["5"],
+                              fill=PatternFill("solid", fgColor="FF0000")))
+    wb.save(folder / "placement.xlsx")
+
+
+def inspect(path):
+    """Where a sheet's results stand and what covers them, as JSON."""
+    import openpyxl
+
+    ws = openpyxl.load_workbook(path).active
+    header = [c.value for c in ws[1]]
+    first = header.index("Mezní odchylka") + 1
+    columns = [openpyxl.utils.get_column_letter(first + i) for i in range(5)]
+    dims = ws.column_dimensions
+    print(json.dumps({
+        "first": columns[0],
+        "hidden": [c for c in columns if dims[c].hidden],
+        "widths": [dims[c].width for c in columns],
+        "validations": [str(v.sqref) for v in ws.data_validations.dataValidation],
+        "formats": [str(r.sqref) for r in ws.conditional_formatting],
+    }))
+
+
 def changed(before, after):
     with zipfile.ZipFile(before) as a, zipfile.ZipFile(after) as b:
         if a.namelist() != b.namelist():
@@ -358,6 +405,9 @@ if __name__ == "__main__":
         make_large(folder)
         make_straddle(folder)
         make_long(folder)
+        make_placement(folder)
+    elif command == "inspect":
+        inspect(sys.argv[2])
     elif command == "read":
         read(sys.argv[2], sys.argv[3])
     elif command == "changed":
