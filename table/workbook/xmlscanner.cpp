@@ -44,11 +44,6 @@ inline std::uint64_t anyBelow(std::uint64_t w, std::uint8_t n)
     return (w - ones * n) & ~w & highs;
 }
 
-inline std::uint64_t anyEqual(std::uint64_t w, char c)
-{
-    return anyBelow(w ^ (ones * std::uint8_t(c)), 1);
-}
-
 // The length of the well-formed UTF-8 sequence at p (of n bytes left), or 0.
 std::size_t sequence(const unsigned char *p, std::size_t n)
 {
@@ -630,6 +625,78 @@ Token Scanner::scanEndTag()
     }
 }
 
+// A comment (no "--" in it, no "-" at its end) or a processing instruction (a name for its target,
+// never "xml" but as the declaration at the start: a version 1.0, an encoding's name, standalone
+// yes or no, in that order), as XML has them. body: between "<?" and "?>", or "<!--" and "-->".
+bool Scanner::wellFormedSpecial(bool instruction, std::string_view body, bool atStart)
+{
+    if (!instruction)
+        return body.find("--") == body.npos && (body.empty() || body.back() != '-');
+    std::size_t at = 0;
+    while (at < body.size() && !isSpace(body[at]))
+        ++at;
+    const std::string_view target = body.substr(0, at);
+    if (!checkName(target))
+        return false;
+    std::string lower(target);
+    for (char &c : lower)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (lower != "xml")
+        return true;
+    if (target != "xml" || !atStart)
+        return false;
+    // The pseudo-attributes, each once and in order.
+    const auto isNameStart = [](char c) {
+        return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+    };
+    const char *names[] = {"version", "encoding", "standalone"};
+    std::size_t next = 0;
+    for (;;) {
+        const std::size_t spaceFrom = at;
+        while (at < body.size() && isSpace(body[at]))
+            ++at;
+        if (at == body.size())
+            return next > 0;
+        if (at == spaceFrom)
+            return false;
+        const std::size_t nameFrom = at;
+        while (at < body.size() && body[at] != '=' && !isSpace(body[at]))
+            ++at;
+        const std::string_view name = body.substr(nameFrom, at - nameFrom);
+        const bool first = next == 0;
+        while (next < std::size(names) && name != names[next])
+            ++next;
+        if (next == std::size(names) || (first && next != 0))
+            return false; // unknown, twice, out of order, or no version first
+        while (at < body.size() && isSpace(body[at]))
+            ++at;
+        if (at == body.size() || body[at] != '=')
+            return false;
+        ++at;
+        while (at < body.size() && isSpace(body[at]))
+            ++at;
+        if (at == body.size() || (body[at] != '"' && body[at] != '\''))
+            return false;
+        const std::size_t close = body.find(body[at], at + 1);
+        if (close == body.npos)
+            return false;
+        const std::string_view value = body.substr(at + 1, close - at - 1);
+        at = close + 1;
+        if (next == 0 && value != "1.0")
+            return false;
+        if (next == 1) {
+            if (value.empty() || !isNameStart(value[0]))
+                return false;
+            for (const char c : value)
+                if (!isNameStart(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-')
+                    return false;
+        }
+        if (next == 2 && value != "yes" && value != "no")
+            return false;
+        ++next;
+    }
+}
+
 // Comments, CDATA sections, processing instructions and the declaration.
 Token Scanner::scanSpecial()
 {
@@ -672,8 +739,8 @@ Token Scanner::scanSpecial()
         m_token = cdata ? Token::CData : Token::Other;
         if (cdata && m_check && m_open.empty())
             return fail(u"část sešitu má text mimo svůj kořenový prvek"_s);
-        if (false)
-            return fail(u"část sešitu má neplatné znaky"_s);
+        if (m_check && !cdata && !wellFormedSpecial(rest[1] == '?', m_text, m_begin <= 3))
+            return fail(u"část sešitu má neplatný komentář, instrukci nebo deklaraci XML"_s);
         if (!cdata && rest[1] == '?' && m_text.substr(0, 4) == "xml " && m_begin <= 3) {
             // The declaration: the encoding the part says it is in.
             const std::size_t at = m_text.find("encoding");

@@ -167,6 +167,7 @@ private:
     Token scanEndTag();
     Token scanSpecial();
     bool checkText(std::string_view text, bool attribute);
+    bool wellFormedSpecial(bool instruction, std::string_view body, bool atStart);
     bool checkName(std::string_view name);
     bool needBytes(std::size_t count);
 
@@ -192,7 +193,6 @@ private:
     bool m_rootSeen = false, m_rootClosed = false, m_started = false;
     std::string m_encoding;
     QString m_error;
-    std::uint32_t m_utf8Need = 0;
 };
 
 // Character data with its references resolved and line ends made \n, appended to out; false
