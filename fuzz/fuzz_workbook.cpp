@@ -116,7 +116,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QXmlStreamReader xml(*rewritten);
     while (!xml.atEnd())
         xml.readNext();
-    if (xml.hasError())
+    if (xml.hasError()) {
+        const qint64 at = xml.characterOffset();
+        std::fprintf(stderr, "%s at %lld: %s\n", qPrintable(xml.errorString()),
+                     static_cast<long long>(at),
+                     rewritten->mid(std::max<qint64>(0, at - 80), 120).constData());
         fail("the sheet written is no well-formed XML");
+    }
     return 0;
 }

@@ -572,6 +572,8 @@ Token Scanner::scanTag()
                     if (m_attributes[k].name == a.name)
                         return fail(u"část sešitu má atribut dvakrát"_s);
             }
+            if (!checkNamespaces())
+                return fail(u"část sešitu má nedeklarovaný nebo chybný jmenný prostor"_s);
             m_rootSeen = true;
             if (m_token == Token::Start) {
                 m_openAt.push_back(m_open.size());
@@ -616,6 +618,8 @@ Token Scanner::scanEndTag()
                 return fail(u"část sešitu má prvky vnořené chybně"_s);
             m_open.resize(at);
             m_openAt.pop_back();
+            m_prefixes.resize(m_prefixMarks.back());
+            m_prefixMarks.pop_back();
             if (m_open.empty())
                 m_rootClosed = true;
         }
@@ -760,9 +764,69 @@ Token Scanner::scanSpecial()
 
 bool Scanner::checkName(std::string_view name)
 {
-    // Its characters were checked as the name was read; a name has one colon at most.
-    return !name.empty() && (nameTable[std::uint8_t(name[0])] & 1) &&
-           name.find(':', name.find(':') + 1) == name.npos;
+    // A name of ASCII letters, digits and marks, as every sheet's are (which characters beyond
+    // ASCII a name may hold differs between readers); with one colon at most, a part either side.
+    if (name.empty() || !(nameTable[std::uint8_t(name[0])] & 1))
+        return false;
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    const std::size_t colon = name.find(':');
+    if (colon == name.npos)
+        return true;
+    return colon > 0 && colon + 1 < name.size() && (nameTable[std::uint8_t(name[colon + 1])] & 1) &&
+           name.find(':', colon + 1) == name.npos;
+}
+
+// Every prefix of the tag and its attributes declared in scope, as a reader that resolves names
+// requires; no attribute twice by its namespace and local name.
+bool Scanner::checkNamespaces()
+{
+    const std::size_t mark = m_prefixes.size();
+    for (const Attribute &a : m_attributes) {
+        if (a.name.substr(0, 6) != "xmlns:")
+            continue;
+        const std::string_view prefix = a.name.substr(6);
+        if (a.value.empty() || prefix == "xmlns" || prefix == "xml")
+            return false;
+        m_prefixes.push_back({std::string(prefix), std::string(a.value)});
+    }
+    const auto uriOf = [this](std::string_view prefix) -> const std::string * {
+        for (auto it = m_prefixes.rbegin(); it != m_prefixes.rend(); ++it)
+            if (it->first == prefix)
+                return &it->second;
+        return nullptr;
+    };
+    static const std::string xmlUri = "http://www.w3.org/XML/1998/namespace";
+    const auto resolve = [&](std::string_view name, std::string_view &local) {
+        const std::size_t colon = name.find(':');
+        local = colon == name.npos ? name : name.substr(colon + 1);
+        if (colon == name.npos)
+            return &m_noNamespace;
+        const std::string_view prefix = name.substr(0, colon);
+        return prefix == "xml" ? &xmlUri : uriOf(prefix);
+    };
+    std::string_view local;
+    bool ok = m_name.substr(0, 6) != "xmlns:" && resolve(m_name, local) != nullptr;
+    for (std::size_t i = 0; ok && i < m_attributes.size(); ++i) {
+        const std::string_view name = m_attributes[i].name;
+        if (name == "xmlns" || name.substr(0, 6) == "xmlns:")
+            continue;
+        const std::string *uri = resolve(name, local);
+        ok = uri != nullptr;
+        for (std::size_t k = 0; ok && k < i; ++k) {
+            const std::string_view other = m_attributes[k].name;
+            std::string_view otherLocal;
+            if (other != "xmlns" && other.substr(0, 6) != "xmlns:" && local.size() &&
+                resolve(other, otherLocal) == uri && otherLocal == local)
+                ok = false;
+        }
+    }
+    if (!ok || m_token == Token::Empty)
+        m_prefixes.resize(mark);
+    else
+        m_prefixMarks.push_back(mark);
+    return ok;
 }
 
 bool Scanner::checkText(std::string_view text, bool attribute)

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // XML read as bytes, token by token, with the offset of every token: what a sheet is copied
@@ -169,6 +170,7 @@ private:
     bool checkText(std::string_view text, bool attribute);
     bool wellFormedSpecial(bool instruction, std::string_view body, bool atStart);
     bool checkName(std::string_view name);
+    bool checkNamespaces();
     bool needBytes(std::size_t count);
 
     Input &m_in;
@@ -190,6 +192,11 @@ private:
     int m_depth = 0;
     std::string m_open; // the open elements' names, each followed by '\0'
     std::vector<std::size_t> m_openAt;
+    // In check mode: the prefixes declared in scope with their namespaces, and how many there
+    // were as each open element began.
+    std::vector<std::pair<std::string, std::string>> m_prefixes;
+    std::vector<std::size_t> m_prefixMarks;
+    const std::string m_noNamespace;
     bool m_rootSeen = false, m_rootClosed = false, m_started = false;
     std::string m_encoding;
     QString m_error;
