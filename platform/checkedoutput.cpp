@@ -37,6 +37,12 @@ bool CheckedOutput::fail(const QString &fallback)
     return false;
 }
 
+void CheckedOutput::refuse(const QString &why)
+{
+    if (m_error.isEmpty())
+        m_error = why;
+}
+
 bool CheckedOutput::flush()
 {
     if (!m_error.isEmpty())

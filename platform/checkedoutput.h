@@ -25,6 +25,9 @@ public:
     // Everything to its end: the buffer, the device's own, and a file that replaces another on
     // disk and in its place (the earlier file stays as it was on any failure before).
     bool finish();
+    // Refused for a reason of the caller's (what was written no longer stands): nothing more is
+    // written and a file being replaced stays as it was.
+    void refuse(const QString &why);
     // Why the output failed, or nothing.
     const QString &error() const { return m_error; }
     QIODevice &device() const { return m_device; }

@@ -1,8 +1,11 @@
 #include "files.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -95,6 +98,20 @@ bool sameFile(QIODevice &device, const QString &path)
 {
     const std::optional<Identity> x = identityOf(device);
     return x && x == identityOf(path);
+}
+
+FileStamp stampOf(const QString &path)
+{
+    const QFileInfo info(path);
+    FileStamp stamp;
+    if (!info.exists())
+        return stamp;
+    stamp.exists = true;
+    if (const std::optional<Identity> id = identityOf(path))
+        std::tie(stamp.device, stamp.number) = *id;
+    stamp.size = info.size();
+    stamp.modified = info.lastModified().toMSecsSinceEpoch();
+    return stamp;
 }
 
 void clearSystemError()

@@ -28,17 +28,22 @@ QString outputIsTheTable(bool emptied)
 }
 
 TableResult computeInto(QIODevice &in, CheckedOutput &out, const TableOptions &options,
-                        const QLocale &locale, TableObserver *observer)
+                        const QLocale &locale, TableObserver *observer, const BeforeFinish &check)
 {
     CheckedTableOutput table(out);
     TableResult result = processTable(in, &table, options, locale, observer);
-    if (result.usageError.isEmpty() && !result.stopped && !result.outputFailed)
+    if (result.usageError.isEmpty() && !result.stopped && !result.outputFailed) {
+        if (check)
+            if (const QString why = check(); !why.isEmpty())
+                out.refuse(why);
         result.outputFailed = !out.finish();
+    }
     return result;
 }
 
 TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &options,
-                      const QLocale &locale, TableObserver *observer, QString &failure)
+                      const QLocale &locale, TableObserver *observer, QString &failure,
+                      const BeforeFinish &check)
 {
     TableResult result;
     if (sameFile(in, path)) {
@@ -52,7 +57,7 @@ TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &op
         return result;
     }
     CheckedOutput out(target.device());
-    result = computeInto(in, out, options, locale, observer);
+    result = computeInto(in, out, options, locale, observer, check);
     if (result.outputFailed)
         failure = out.error();
     return result;

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QString>
+#include <functional>
 
 class QIODevice;
 
@@ -20,15 +21,21 @@ QString openTable(QFile &file);
 // the shell has already emptied it ("> table").
 QString outputIsTheTable(bool emptied = false);
 
+// Asked once everything is computed, before a file is replaced: a reason not to (the table read
+// has changed meanwhile), or nothing.
+using BeforeFinish = std::function<QString()>;
+
 // The table computed into out, every byte checked to the end (for a file that replaces another,
 // on disk and in its place); where the output failed, result.outputFailed and out.error() say so.
 TableResult computeInto(QIODevice &in, CheckedOutput &out, const TableOptions &options,
-                        const QLocale &locale, TableObserver *observer = nullptr);
+                        const QLocale &locale, TableObserver *observer = nullptr,
+                        const BeforeFinish &check = {});
 
 // The table computed into a file that replaces the named one only once all of it is written (a
 // device or a pipe named is written as it is); the reason where it could not be written.
 TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &options,
-                      const QLocale &locale, TableObserver *observer, QString &failure);
+                      const QLocale &locale, TableObserver *observer, QString &failure,
+                      const BeforeFinish &check = {});
 
 // How the rows were computed, where choices say it for all of them: " · list „Data“, 1:1000,
 // číselně" ("měřítko podle řádků" where each row has its own).

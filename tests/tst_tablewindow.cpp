@@ -260,6 +260,9 @@ private slots:
     void refusedChoiceStaysShown();
     void problemsOnlyAndNavigation();
     void failedSaveSaysWhy();
+    void savesWhatItShows_data();
+    void savesWhatItShows();
+    void saveOutlastsChoicesAndStops();
     void copiesCellsAsTabs_data();
     void copiesCellsAsTabs();
     void cellsReadableByScreenReaders();
@@ -315,7 +318,7 @@ void TestTableWindow::modelShowsTheTable()
         options.compareColumn = u"3"_s;
     options.headerRow = table.startsWith("Seznam") ? std::optional<qint64>(2) : std::nullopt;
     worker.setCurrent(1);
-    worker.run({1, path, options, czech, {}, nullptr});
+    worker.run({1, path, options, czech, {}, nullptr, {}});
 
     QString shown;
     for (int r = 0; r < model.rowCount(); ++r)
@@ -485,7 +488,7 @@ Shown show(const QString &path, const TableOptions &options,
                          heading = std::move(h);
                      });
     worker.setCurrent(1);
-    worker.run({1, path, options, czech, {}, std::move(kept)});
+    worker.run({1, path, options, czech, {}, std::move(kept), {}});
     for (int c = 0; c < model.columnCount(); ++c)
         shown.cells += model.headerData(c, Qt::Horizontal).toString();
     for (int r = 0; r < model.rowCount(); ++r) {
@@ -808,6 +811,89 @@ void TestTableWindow::failedSaveSaysWhy()
     }
     QVERIFY(!QFileInfo::exists(m_dir.filePath(u"neni"_s)));
     QCOMPARE(readFile(table), "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n"_ba);
+}
+
+// A table changed or removed on disk after it was read: said at once, and never saved as if
+// its figures were the ones shown; read again, it saves again.
+void TestTableWindow::savesWhatItShows_data()
+{
+    QTest::addColumn<QByteArray>("after"); // none: removed
+    QTest::addColumn<QString>("said");
+
+    QTest::newRow("saved by a colleague")
+        << "P;V\xC3\xBDm\xC4\x9Bra\n1;9999\n2;100\n"_ba << u"se na disku změnila"_s;
+    QTest::newRow("removed") << QByteArray() << u"byla z disku smazána"_s;
+}
+
+void TestTableWindow::savesWhatItShows()
+{
+    QFETCH(QByteArray, after);
+    QFETCH(QString, said);
+    const QString table = writeFile(m_dir, u"meni.csv"_s, "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\n");
+    Opened opened(table);
+    QVERIFY(opened.computed);
+    TableWindow &w = opened.w;
+    QVERIFY(after.isNull() ? QFile::remove(table)
+                           : !writeFile(m_dir, u"meni.csv"_s, after).isEmpty());
+    QTRY_VERIFY2(w.message().contains(said), qPrintable(w.message()));
+
+    opened.dialogs.save = m_dir.filePath(u"meni-vysledky.csv"_s);
+    QFile::remove(opened.dialogs.save);
+    w.save();
+    QTRY_COMPARE(opened.boxes.shown.size(), 1);
+    QCOMPARE(opened.boxes.shown[0].icon, MessageIcon::Critical);
+    QVERIFY(!QFileInfo::exists(opened.dialogs.save));
+    QVERIFY2(!w.summary().contains(u"uloženo"_s), qPrintable(w.summary()));
+    if (after.isNull())
+        return;
+    // Read again: what is shown and what is saved are the new rows.
+    auto *again = child<QPushButton>(w, u"cmdZnovu"_s);
+    QVERIFY(again->isVisible());
+    again->click();
+    QVERIFY(QTest::qWaitFor([&] { return !w.isBusy(); }, 10000));
+    QVERIFY(w.message().isEmpty());
+    QSignalSpy saved(&w, &TableWindow::savedTo);
+    w.save();
+    QVERIFY(saved.wait(10000));
+    QVERIFY(readFile(opened.dialogs.save).contains("2;100;"));
+}
+
+// A choice changed during a save neither drops it nor changes what it writes: it is computed
+// once the save has ended. A stopped save leaves the earlier file, and saving works again.
+void TestTableWindow::saveOutlastsChoicesAndStops()
+{
+    QByteArray rows = "P;V\xC3\xBDm\xC4\x9Bra\n";
+    for (int i = 1; i <= 20000; ++i)
+        rows += QByteArray::number(i) + ";2500\n";
+    Opened opened(writeFile(m_dir, u"velka.csv"_s, rows));
+    QVERIFY(opened.computed);
+    TableWindow &w = opened.w;
+    QSignalSpy saved(&w, &TableWindow::savedTo);
+    opened.dialogs.save = m_dir.filePath(u"velka-1000.csv"_s);
+    w.save();
+    QRadioButton *scale2000 = nullptr;
+    for (QRadioButton *b : w.findChildren<QRadioButton *>(u"optMapa"_s))
+        if (b->text().remove(u'&').contains(u"2000"_s))
+            scale2000 = b;
+    QVERIFY(scale2000 && !scale2000->isEnabled());
+    scale2000->setChecked(true); // as a choice reaching the window during the save
+    QVERIFY2(saved.wait(20000), qPrintable(opened.boxes.shown.value(0).text));
+    QVERIFY(readFile(opened.dialogs.save).contains("\n1;2500;14,5;")); // 1:1000, as shown
+    QVERIFY(QTest::qWaitFor([&] { return !w.isBusy(); }, 20000));
+    QVERIFY2(w.summary().contains(u"1:2000"_s), qPrintable(w.summary()));
+
+    // Stopped: either it was stopped and the earlier file stays, or it had ended and says so.
+    const QString earlier = writeFile(m_dir, u"velka-2000.csv"_s, "staré výsledky\n");
+    opened.dialogs.save = earlier;
+    w.save();
+    child<QPushButton>(w, u"cmdZastavit"_s)->click();
+    QTRY_VERIFY2(w.summary().contains(u"zastaveno"_s) || w.summary().contains(u"uloženo"_s),
+                 qPrintable(w.summary()));
+    QCOMPARE(readFile(earlier) == "staré výsledky\n", w.summary().contains(u"zastaveno"_s));
+    QVERIFY(opened.boxes.shown.isEmpty());
+    w.save();
+    QVERIFY(saved.wait(20000));
+    QVERIFY(readFile(earlier).contains("\n1;2500;29,0;")); // 1:2000
 }
 
 // As a spreadsheet copies: whole columns with their headers, other cells without.

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -214,7 +215,14 @@ TableWindow::TableWindow(const QString &path, Method method, MapClass mapClass, 
     connect(m_worker, &TableWorker::progress, this, &TableWindow::progressed);
     connect(m_worker, &TableWorker::finished, this, &TableWindow::finished);
     connect(m_worker, &TableWorker::saved, this, &TableWindow::saved);
+    connect(m_worker, &TableWorker::opened, this, [this](quint64 id, const FileStamp &stamp) {
+        if (id == m_job)
+            m_opening = stamp;
+    });
     m_thread->start();
+    // A colleague saving the table from another program, or removing it, is noticed at once.
+    m_watcher = new QFileSystemWatcher(this);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &TableWindow::tableChangedOnDisk);
     compute(true);
 }
 
@@ -499,6 +507,10 @@ QLayout *TableWindow::createStatusBar()
     prgCteni->setObjectName(u"prgCteni"_s);
     prgCteni->setAccessibleName(u"Průběh čtení tabulky"_s);
     cmdZastavit = new QPushButton(u"&Zastavit"_s);
+    cmdZnovu = new QPushButton(u"Načíst z&novu"_s);
+    cmdZnovu->setObjectName(u"cmdZnovu"_s);
+    cmdZnovu->setToolTip(u"Načte tabulku znovu tak, jak je na disku (F5)"_s);
+    cmdZnovu->hide();
     cmdPredchozi = new QPushButton(u"&Předchozí problém"_s);
     cmdDalsi = new QPushButton(u"&Další problém"_s);
     chkJenProblemy = new QCheckBox(u"&Jen řádky s chybou nebo mimo meze"_s);
@@ -512,6 +524,7 @@ QLayout *TableWindow::createStatusBar()
     cmdDalsi->setToolTip(u"Další řádek s chybou nebo mimo meze (F8)"_s);
     cmdUlozit->setToolTip(u"Uloží tabulku s výsledky (Ctrl+S)"_s);
     connect(cmdZastavit, &QPushButton::clicked, this, &TableWindow::stop);
+    connect(cmdZnovu, &QPushButton::clicked, this, [this] { compute(true); });
     connect(cmdPredchozi, &QPushButton::clicked, this, [this] { goToProblem(false); });
     connect(cmdDalsi, &QPushButton::clicked, this, [this] { goToProblem(true); });
     connect(chkJenProblemy, &QCheckBox::toggled, this, &TableWindow::showOnlyProblems);
@@ -519,6 +532,7 @@ QLayout *TableWindow::createStatusBar()
     const auto shortcut = [this](QKeySequence keys, auto slot) {
         connect(new QShortcut(keys, this), &QShortcut::activated, this, slot);
     };
+    shortcut(Qt::Key_F5, [this] { compute(true); });
     shortcut(Qt::Key_F8, [this] { goToProblem(true); });
     shortcut(Qt::SHIFT | Qt::Key_F8, [this] { goToProblem(false); });
     shortcut(QKeySequence::Save, &TableWindow::save);
@@ -532,6 +546,7 @@ QLayout *TableWindow::createStatusBar()
     bottom->addWidget(lblHledani);
     bottom->addWidget(prgCteni);
     bottom->addWidget(cmdZastavit);
+    bottom->addWidget(cmdZnovu);
     bottom->addWidget(chkJenProblemy);
     bottom->addWidget(cmdPredchozi);
     bottom->addWidget(cmdDalsi);
@@ -547,6 +562,7 @@ void TableWindow::arrange(QWidget *rule, QWidget *columns, QLayout *status)
     topLayout->addWidget(rule);
     topLayout->addWidget(columns);
     auto *scroll = new ChoicesArea(top);
+    m_choicesBox = top;
 
     auto *all = new QVBoxLayout(this);
     all->addWidget(scroll);
@@ -594,9 +610,16 @@ void TableWindow::compute(bool read)
 {
     if (!m_worker)
         return;
+    // A save is never dropped: what is asked for meanwhile is computed once it has ended.
+    if (!m_savingTo.isEmpty()) {
+        m_afterSave = read || m_afterSave.value_or(false);
+        return;
+    }
     // What is read changes: the rows kept no longer stand for the table.
     if (read)
         m_kept.reset();
+    m_opening = {};
+    m_note.clear();
     m_job = ++m_jobs;
     m_started = false;
     m_worker->setCurrent(m_job);
@@ -606,7 +629,7 @@ void TableWindow::compute(bool read)
     cmdZastavit->show();
     cmdUlozit->setEnabled(false);
     lblSouhrn->setText(u"Čtu tabulku…"_s);
-    const TableJob job{m_job, m_path, options(), m_locale, {}, m_kept};
+    const TableJob job{m_job, m_path, options(), m_locale, {}, m_kept, {}};
     QMetaObject::invokeMethod(m_worker, [worker = m_worker, job] { worker->run(job); });
 }
 
@@ -615,6 +638,12 @@ void TableWindow::stop()
     if (!m_worker)
         return;
     m_worker->setCurrent(0);
+    // A save stops where it is, leaving any earlier file as it was; the worker says when.
+    if (!m_savingTo.isEmpty()) {
+        m_stoppingSave = true;
+        lblSouhrn->setText(u"Zastavuji ukládání…"_s);
+        return;
+    }
     m_busy = false;
     prgCteni->hide();
     cmdZastavit->hide();
@@ -709,6 +738,14 @@ void TableWindow::finished(quint64 id, const TableResult &result,
         return;
     m_busy = false;
     m_result = result;
+    // Read from the file: the figures shown are of the file as it was opened.
+    if (!m_kept) {
+        m_stamp = m_opening;
+        m_changed.clear();
+        cmdZnovu->hide();
+        if (m_stamp.exists && !m_watcher->files().contains(m_path))
+            m_watcher->addPath(m_path);
+    }
     // Read to its end: a choice that does not change what is read computes from these rows.
     m_kept.reset();
     if (result.readWhole && heading) {
@@ -741,10 +778,10 @@ void TableWindow::finished(quint64 id, const TableResult &result,
         m_model.setUnclosedQuote(quote);
         message = quote.left(1).toUpper() + quote.mid(1);
     }
-    lblZprava->setText(message);
-    lblZprava->setVisible(!message.isEmpty());
+    m_message = message;
+    showMessage();
     cmdUlozit->setEnabled(result.usageError.isEmpty());
-    lblSouhrn->setText(result.usageError.isEmpty() ? computedSummary()
+    lblSouhrn->setText(result.usageError.isEmpty() ? computedSummary() + m_note
                                                    : notComputed(result, cboList->count() > 1));
     say(lblHledani, {});
     // Said to a screen reader as the computation ends.
@@ -927,9 +964,15 @@ void TableWindow::save()
     m_job = ++m_jobs;
     m_worker->setCurrent(m_job);
     m_savingTo = target;
+    m_note.clear();
     cmdUlozit->setEnabled(false);
+    // No choice changes what is being saved; it has its progress and can be stopped.
+    m_choicesBox->setEnabled(false);
+    prgCteni->setRange(0, 0);
+    prgCteni->show();
+    cmdZastavit->show();
     lblSouhrn->setText(u"Ukládám výsledky…"_s);
-    const TableJob job{m_job, m_path, options(), m_locale, target, nullptr};
+    const TableJob job{m_job, m_path, options(), m_locale, target, nullptr, m_stamp};
     QMetaObject::invokeMethod(m_worker, [worker = m_worker, job] { worker->run(job); });
 }
 
@@ -938,17 +981,62 @@ void TableWindow::saved(quint64 id, const QString &error)
     if (id != m_job)
         return;
     const QString target = std::exchange(m_savingTo, QString());
+    const bool stopped = std::exchange(m_stoppingSave, false);
+    prgCteni->hide();
+    cmdZastavit->hide();
+    m_choicesBox->setEnabled(true);
     cmdUlozit->setEnabled(true);
-    lblSouhrn->setText(computedSummary());
-    if (!error.isEmpty()) {
+    const QString name = quoted(QFileInfo(target).fileName());
+    const QString note = stopped && !error.isEmpty()
+                             ? u" · ukládání zastaveno, %1 nezměněn"_s.arg(name)
+                         : error.isEmpty() ? u" · uloženo do %1"_s.arg(name)
+                                           : QString();
+    // What was asked for during the save, now; the note stays beside its summary.
+    if (const std::optional<bool> read = std::exchange(m_afterSave, std::nullopt)) {
+        compute(*read);
+        if (error.isEmpty())
+            m_note = u" · uloženo do %1 (výsledky před změnou volby)"_s.arg(name);
+    } else {
+        m_note = note;
+        lblSouhrn->setText(computedSummary() + m_note);
+    }
+    if (!error.isEmpty() && !stopped) {
         m_boxes.show(this, MessageIcon::Critical, windowCaption.toString(),
                      u"Výsledky nelze uložit do %1: %2"_s.arg(
                          quoted(QDir::toNativeSeparators(target)), error));
         return;
     }
-    lblSouhrn->setText(lblSouhrn->text() +
-                       u" · uloženo do %1"_s.arg(quoted(QFileInfo(target).fileName())));
-    emit savedTo(target);
+    if (error.isEmpty())
+        emit savedTo(target);
+}
+
+// The table on disk is no longer the one whose figures are shown: said above the table, with a
+// way to read it again; a save is refused until then.
+void TableWindow::tableChangedOnDisk()
+{
+    const FileStamp now = stampOf(m_path);
+    // Programs save by replacing the file, which ends its watch: watched again as it is now.
+    if (now.exists && !m_watcher->files().contains(m_path))
+        m_watcher->addPath(m_path);
+    if (!m_stamp.exists || now == m_stamp)
+        return;
+    m_changed = now.exists ? u"Tabulka se na disku změnila od chvíle, kdy byla načtena: zobrazené "
+                             "výsledky jsou z jejího dřívějšího obsahu. Novou načtete tlačítkem "
+                             "„Načíst znovu“ (F5)."_s
+                           : u"Tabulka byla z disku smazána nebo přesunuta: zobrazené výsledky "
+                             "jsou z jejího obsahu při načtení a uložit je nelze."_s;
+    cmdZnovu->setVisible(now.exists);
+    showMessage();
+}
+
+// The message bar: what the computation says, and what has become of the file since it was read.
+void TableWindow::showMessage()
+{
+    QString text = m_message;
+    if (!m_changed.isEmpty())
+        text += (text.isEmpty() ? u""_s : u"\n"_s) + m_changed;
+    lblZprava->setText(text);
+    lblZprava->setVisible(!text.isEmpty());
 }
 
 bool TableWindow::eventFilter(QObject *watched, QEvent *event)

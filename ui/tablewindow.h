@@ -22,6 +22,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLayout;
+class QFileSystemWatcher;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -86,6 +87,9 @@ private:
     void progressed(quint64 id, qint64 done, qint64 total);
     void finished(quint64 id, const TableResult &result, std::shared_ptr<const KeptRows> heading);
     void saved(quint64 id, const QString &error);
+    void savingEnded();
+    void tableChangedOnDisk();
+    void showMessage();
     void showChoices(const TableResult &plan);
     void showOnlyProblems(bool only);
     void goToProblem(bool forward);
@@ -107,6 +111,16 @@ private:
     bool m_busy = false;
     int m_widestReason = 0; // the widest reason measured in this reading
     QString m_savingTo;
+    QString m_note; // after the summary until the next computation: where the last save went
+    bool m_stoppingSave = false;
+    // A computation asked for during a save, done once it has ended (true: the file read anew).
+    std::optional<bool> m_afterSave;
+    // The file as it was read for the figures shown, and as the current reading opened it; what
+    // has become of it on disk since, in words (nothing: as read).
+    FileStamp m_stamp, m_opening;
+    QString m_changed;
+    QString m_message; // what the last computation says above the table
+    QFileSystemWatcher *m_watcher = nullptr;
     TableResult m_result;
     std::shared_ptr<const KeptTable> m_kept; // the last reading to its end
 
@@ -136,12 +150,14 @@ private:
     QGroupBox *fraMapa = nullptr;
     QSpinBox *spnHlavicka = nullptr;
     QCheckBox *chkBezHlavicky = nullptr;
+    QWidget *m_choicesBox = nullptr; // every choice above the table
     QLabel *lblZprava = nullptr;
     QTableView *grdTabulka = nullptr;
     QLabel *lblSouhrn = nullptr;
     QLabel *lblHledani = nullptr; // where F8 went past the last problem
     QProgressBar *prgCteni = nullptr;
     QPushButton *cmdZastavit = nullptr;
+    QPushButton *cmdZnovu = nullptr;
     QPushButton *cmdPredchozi = nullptr;
     QPushButton *cmdDalsi = nullptr;
     QCheckBox *chkJenProblemy = nullptr;

@@ -152,32 +152,63 @@ private:
     QElapsedTimer m_clock;
 };
 
-// Only a stop, for a save: nothing is kept.
-class Stop final : public TableObserver
+// For a save: its progress, and a stop; no row is kept.
+class SaveProgress final : public TableObserver
 {
 public:
-    Stop(const std::atomic<quint64> &current, quint64 id) : m_current(current), m_id(id) {}
+    SaveProgress(TableWorker &worker, const std::atomic<quint64> &current, quint64 id,
+                 const QFile &file)
+        : m_worker(worker), m_current(current), m_id(id), m_file(file)
+    {
+        m_clock.start();
+    }
     void started(const TableResult &) override {}
-    bool record(const Record &, Kind, const RowCells *) override { return m_current == m_id; }
+    bool record(const Record &, Kind, const RowCells *) override
+    {
+        if (m_clock.elapsed() >= batchMilliseconds) {
+            emit m_worker.progress(m_id, m_file.pos(), m_file.size());
+            m_clock.restart();
+        }
+        return m_current == m_id;
+    }
     void pendingAreRows(const RowCells &) override {}
 
 private:
+    TableWorker &m_worker;
     const std::atomic<quint64> &m_current;
     const quint64 m_id;
+    const QFile &m_file;
+    QElapsedTimer m_clock;
 };
 
+QString stoppedSaving()
+{
+    return u"ukládání bylo zastaveno"_s;
+}
+
 } // namespace
+
+QString tableChanged()
+{
+    return u"tabulka se na disku změnila od chvíle, kdy byla načtena: uložené výsledky by nebyly "
+           "ty zobrazené. Načtěte ji znovu (F5) a uložte."_s;
+}
 
 TableWorker::TableWorker()
 {
     qRegisterMetaType<mezni::TableResult>();
     qRegisterMetaType<std::shared_ptr<const mezni::KeptRows>>();
+    qRegisterMetaType<mezni::FileStamp>();
 }
 
 void TableWorker::run(const TableJob &job)
 {
-    if (m_current != job.id)
+    if (m_current != job.id) {
+        // A save stopped before it began still ends, for the window waiting to hear of it.
+        if (!job.saveTo.isEmpty())
+            emit saved(job.id, stoppedSaving());
         return;
+    }
     // Computed again from the rows the window keeps: the file is not read again.
     if (job.kept) {
         KeptSource source(job.kept);
@@ -194,12 +225,18 @@ void TableWorker::run(const TableJob &job)
     }
     QFile file(job.path);
     if (const QString why = openTable(file); !why.isEmpty()) {
+        const QString text = u"Tabulku %1 nelze otevřít: %2"_s.arg(quoted(job.path), why);
+        if (!job.saveTo.isEmpty()) {
+            emit saved(job.id, text);
+            return;
+        }
         TableResult result;
-        result.usageError = u"Tabulku %1 nelze otevřít: %2"_s.arg(quoted(job.path), why);
+        result.usageError = text;
         emit finished(job.id, result, nullptr);
         return;
     }
     if (job.saveTo.isEmpty()) {
+        emit opened(job.id, stampOf(job.path));
         Collector collector(*this, m_current, job.id, [&file] {
             return std::pair{file.pos(), file.size()};
         });
@@ -210,14 +247,25 @@ void TableWorker::run(const TableJob &job)
         emit finished(job.id, result, collector.heading());
         return;
     }
-    // The very bytes the command line writes with the same options, replacing the file only once
-    // everything is written.
-    Stop stop(m_current, job.id);
+    // The very bytes the command line writes with the same options, of the table as it was read
+    // for the figures shown, replacing the file only once everything is written (a stop or a
+    // change of the table up to then leaves the earlier file as it was).
+    const auto unchanged = [this, &job] {
+        if (m_current != job.id)
+            return stoppedSaving();
+        return stampOf(job.path) == job.shown ? QString() : tableChanged();
+    };
+    if (const QString why = unchanged(); !why.isEmpty()) {
+        emit saved(job.id, why);
+        return;
+    }
+    SaveProgress progress(*this, m_current, job.id, file);
     QString failure;
-    const TableResult result = saveTable(file, job.saveTo, job.options, job.locale, &stop, failure);
-    if (result.stopped)
-        return; // nothing written
-    emit saved(job.id, result.usageError.isEmpty() ? failure : result.usageError);
+    const TableResult result =
+        saveTable(file, job.saveTo, job.options, job.locale, &progress, failure, unchanged);
+    emit saved(job.id, result.stopped                ? stoppedSaving()
+                       : result.usageError.isEmpty() ? failure
+                                                     : result.usageError);
 }
 
 } // namespace mezni

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files.h"
 #include "keptrows.h"
 #include "table.h"
 #include "tablemodel.h"
@@ -22,7 +23,12 @@ struct TableJob
     QString saveTo; // empty: read to show
     // To show, computed again from the rows kept of a reading to its end (none: the file read).
     std::shared_ptr<const KeptTable> kept;
+    // To save: the file as it was read for the figures shown; changed since, nothing is saved.
+    FileStamp shown;
 };
+
+// Why a save was refused: the table on disk is no longer the one whose figures are shown.
+QString tableChanged();
 
 // Reads and computes a table off the user-interface thread (it lives in a QThread of its
 // window). A job stops between rows once another job is current or the window has gone; no
@@ -39,13 +45,15 @@ public:
     void run(const mezni::TableJob &job);
 
 signals:
+    // The file opened to read, as it was before its first byte was read.
+    void opened(quint64 id, const mezni::FileStamp &stamp);
     void started(quint64 id, const mezni::TableResult &plan);
     void rows(quint64 id, std::shared_ptr<const mezni::KeptRows> rows);
     void progress(quint64 id, qint64 done, qint64 total);
     // heading: the title rows and the header as read, kept with the rows (none: nothing read).
     void finished(quint64 id, const mezni::TableResult &result,
                   std::shared_ptr<const mezni::KeptRows> heading);
-    // After a save: the reason it failed, or nothing.
+    // After a save (also one stopped): the reason it failed, or nothing.
     void saved(quint64 id, const QString &error);
 
 private:
