@@ -520,7 +520,7 @@ int computeTable(const Request &r, QIODevice &in, CheckedOutput &out, QString &s
     }
     TableOptions options = r.options;
     // Added texts a terminal can show where the table's bytes leave the encoding open; a
-    // workbook is no text for one. A Windows console shows the table decoded from its own
+    // workbook is no text for one. A terminal shows the table decoded from its own
     // encoding, as the pipeline decides it.
     ConsoleEncoding console(outDevice);
     TableObserver *observer = nullptr;

@@ -99,9 +99,50 @@ bool keepOpen(int fd, int flags)
     return false;
 }
 
+// A terminal shows UTF-8: a table in another encoding is decoded for it, as a Windows console
+// shows it; a file or a pipe gets the table's own bytes.
+class TerminalFile final : public QFile
+{
+public:
+    void setText(ConsoleText text)
+    {
+        m_text = text;
+        m_decoder = QStringDecoder(text == ConsoleText::Utf16LE   ? QStringConverter::Utf16LE
+                                   : text == ConsoleText::Utf16BE ? QStringConverter::Utf16BE
+                                                                  : QStringConverter::Utf8);
+    }
+
+protected:
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (m_text == ConsoleText::Utf8)
+            return QFile::writeData(data, size);
+        // Windows-1250 has one character a byte: nothing to carry across writes.
+        const QByteArray utf8 =
+            (m_text == ConsoleText::Windows1250 ? windows1250::decode(QByteArrayView(data, size))
+                                                : m_decoder.decode(QByteArrayView(data, size)))
+                .toUtf8();
+        for (qint64 done = 0; done < utf8.size();) {
+            const qint64 n = QFile::writeData(utf8.constData() + done, utf8.size() - done);
+            if (n <= 0)
+                return -1;
+            done += n;
+        }
+        return size;
+    }
+
+private:
+    ConsoleText m_text = ConsoleText::Utf8;
+    QStringDecoder m_decoder{QStringConverter::Utf8};
+};
+
 std::unique_ptr<QIODevice> output(int fd)
 {
-    auto file = std::make_unique<QFile>();
+    std::unique_ptr<QFile> file;
+    if (isatty(fd))
+        file = std::make_unique<TerminalFile>();
+    else
+        file = std::make_unique<QFile>();
     if (keepOpen(fd, O_RDONLY))
         file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered);
     return file;
@@ -146,8 +187,8 @@ void setConsoleText(QIODevice &device, ConsoleText text)
     if (auto *console = dynamic_cast<ConsoleDevice *>(&device))
         console->setText(text);
 #else
-    Q_UNUSED(device);
-    Q_UNUSED(text);
+    if (auto *terminal = dynamic_cast<TerminalFile *>(&device))
+        terminal->setText(text);
 #endif
 }
 

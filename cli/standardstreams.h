@@ -21,8 +21,8 @@ StandardStreams standardStreams();
 // a program.
 bool isTerminal(const QIODevice &device);
 
-// How a Windows console is to read the bytes written to it (a table's own encoding); elsewhere a
-// terminal is given the bytes as they are.
+// How a terminal (a Windows console, or a terminal that shows UTF-8) is to read the bytes written
+// to it: a table's own encoding, decoded for it. A file or a pipe gets the bytes as they are.
 enum class ConsoleText { Utf8, Windows1250, Utf16LE, Utf16BE };
 void setConsoleText(QIODevice &device, ConsoleText text);
 

@@ -221,8 +221,20 @@ TableResult processTable(QIODevice &in, TableOutput *out, const TableOptions &op
 {
     // Excel's Unicode text: read as UTF-8, written back as UTF-16.
     const QByteArray head = in.peek(1 << 16);
-    if (!isWorkbook(std::string_view(head.constData(), std::size_t(head.size())))) {
+    // A choice that cannot apply is said, not silently ignored.
+    if (isWorkbook(std::string_view(head.constData(), std::size_t(head.size())))) {
+        if (options.delimiter || options.encoding) {
+            TableResult result;
+            result.usageError = tabletexts::notForWorkbooks();
+            return result;
+        }
+    } else {
         if (const std::optional<Utf16Layout> layout = utf16Of(head)) {
+            if (options.encoding && *options.encoding != TableEncoding::Utf8) {
+                TableResult result;
+                result.usageError = tabletexts::notForUtf16();
+                return result;
+            }
             Utf16Input input(in, *layout);
             DiscardedOutput nowhere;
             Utf16Output output(out ? *out : nowhere, *layout);

@@ -232,6 +232,18 @@ QString encodingChanged(const QString &encoding, qint64 row, const ChoiceNames &
                .arg(encoding, names.encoding);
 }
 
+QString notForWorkbooks()
+{
+    return u"Sešit (.xlsx či .ods) nemá oddělovač polí ani kódování textu: oddělovač a kódování "
+           "se na něj nevztahují, vynechte je."_s;
+}
+
+QString notForUtf16()
+{
+    return u"Tabulka je v kódování UTF-16 (jak říká značka na jejím začátku): jiné kódování se na "
+           "ni nevztahuje, vynechte je."_s;
+}
+
 QString notText(NotText kind)
 {
     switch (kind) {

@@ -92,6 +92,10 @@ QString workbookProtected();
 QString sheetMissing(const QString &wanted, const QStringList &sheets);
 QString sheetEmpty(const QString &sheet);
 QString notText(NotText kind);
+// Choices a file cannot take: a delimiter or an encoding for a workbook, another encoding for
+// Unicode (UTF-16) text.
+QString notForWorkbooks();
+QString notForUtf16();
 QString likelyDelimiter(const QStringList &headers, char delimiter, const ChoiceNames &names);
 QString empty();
 QString firstRowTooLong();

@@ -271,6 +271,15 @@ void TestCommandLine::usageErrors_data()
     QTest::newRow("compared area negative")
         << QStringList{u"100"_s, u"--porovnat"_s, u"-3"_s} << QByteArray()
         << u"Porovnávaná výměra nesmí být záporná."_s;
+    QTest::newRow("a delimiter for a workbook")
+        << QStringList{u"-s"_s, u"-"_s, u"--oddelovac"_s, u";"_s}
+        << "PK\x03\x04\x14\0[Content_Types].xml"_ba << u"nevztahují"_s;
+    QTest::newRow("an encoding for a workbook")
+        << QStringList{u"-s"_s, u"-"_s, u"--kodovani"_s, u"utf-8"_s}
+        << "PK\x03\x04\x14\0[Content_Types].xml"_ba << u"nevztahují"_s;
+    QTest::newRow("another encoding for Unicode text")
+        << QStringList{u"-s"_s, u"-"_s, u"--kodovani"_s, u"cp1250"_s} << "\xFF\xFEP\0;\0V\0\n\0"_ba
+        << u"UTF-16"_s;
     QTest::newRow("header row and no header")
         << QStringList{u"-s"_s, u"-"_s, u"--bez-hlavicky"_s, u"--radek-hlavicky"_s, u"2"_s} << table
         << u"vylučují"_s;

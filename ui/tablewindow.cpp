@@ -35,6 +35,7 @@
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -832,6 +833,10 @@ void TableWindow::showChoices(const TableResult &plan)
     const TableFormat &f = plan.format;
     cboDesetinna->setItemText(0, u"podle tabulky (%1)"_s.arg(markName(plan.rules.numbers.mark)));
     cboKodovani->setItemText(0, u"podle tabulky (%1)"_s.arg(f.encodingName()));
+    // Unicode text says its own encoding: no other is offered for it.
+    if (auto *items = qobject_cast<QStandardItemModel *>(cboKodovani->model()))
+        for (int i = 1; i < items->rowCount(); ++i)
+            items->item(i)->setEnabled(!f.utf16);
     cboOddelovac->setItemText(0, u"podle tabulky (%1)"_s.arg(delimiterName(f.delimiter)));
     const QSignalBlocker blocker(spnHlavicka);
     spnHlavicka->setValue(int(std::max<qint64>(c.headerRow, 1)));
