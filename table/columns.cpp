@@ -50,6 +50,26 @@ QString otherUnit(const QString &header)
     return {};
 }
 
+// The program's own result columns at the very end of the header, by either rule, with or
+// without a verdict: how many (0: none), so that a table computed again gets them anew.
+int earlierResults(const QStringList &headers)
+{
+    for (const bool byCode : {false, true}) {
+        for (const bool verdict : {false, true}) {
+            const QStringList names = tabletexts::resultColumns(verdict, byCode);
+            const qsizetype own = headers.size() - names.size();
+            if (own < 1)
+                continue;
+            bool same = true;
+            for (qsizetype i = 0; same && i < names.size(); ++i)
+                same = headers[own + i].trimmed() == names[i];
+            if (same)
+                return int(names.size());
+        }
+    }
+    return 0;
+}
+
 class Resolver
 {
 public:
@@ -158,6 +178,8 @@ QString Resolver::resolve(TableColumns &c)
     // A sheet's results stand after its last used column, whatever its header's width.
     while (m_headers.size() < m_source.usedWidth())
         m_headers += QString();
+    if (m_named && (c.replaced = earlierResults(m_headers)) > 0)
+        m_headers.resize(m_headers.size() - c.replaced);
     c.width = int(m_headers.size());
     c.headers = m_headers;
     if (!m_named)

@@ -65,6 +65,8 @@ struct TableColumns
     int scale = -1, method = -1; // a row's own scale and method
     int code = -1;               // a row's own quality code
     QStringList headers;         // of the header row, or numbered where there is none
+    // The program's own result columns after the header's (a table computed before): replaced.
+    int replaced = 0;
 };
 
 struct TableResult

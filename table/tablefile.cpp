@@ -60,12 +60,17 @@ TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &op
 
 QString computedHow(const TableResult &result, const TableOptions &options)
 {
+    const QString replaced =
+        result.columns.replaced > 0 ? tabletexts::earlierResultsReplaced() : QString();
     if (options.byQualityCode())
         return tabletexts::computedByCode(
-            result.columns.code >= 0 ? std::nullopt : options.qualityCode, result.sheet);
+                   result.columns.code >= 0 ? std::nullopt : options.qualityCode, result.sheet) +
+               replaced;
     return tabletexts::computedHow(
-        result.columns.scale >= 0 ? std::nullopt : std::optional(options.mapClass),
-        result.columns.method >= 0 ? std::nullopt : std::optional(options.method), result.sheet);
+               result.columns.scale >= 0 ? std::nullopt : std::optional(options.mapClass),
+               result.columns.method >= 0 ? std::nullopt : std::optional(options.method),
+               result.sheet) +
+           replaced;
 }
 
 } // namespace mezni

@@ -202,6 +202,11 @@ QString computedByCode(std::optional<qint32> code, const QString &sheet)
     return u" · "_s + parts.join(u", "_s);
 }
 
+QString earlierResultsReplaced()
+{
+    return u" · výsledky předchozího výpočtu nahrazeny"_s;
+}
+
 QString summarySentence(qint64 computed, qint64 failed, qint64 outside, const QLocale &locale)
 {
     const auto count = [&](qint64 n, const char16_t *one, const char16_t *few,

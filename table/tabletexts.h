@@ -76,6 +76,8 @@ QString computedHow(std::optional<MapClass> mapClass, std::optional<Method> meth
                     const QString &sheet = {});
 // The same for the rule by quality code: " · kód kvality 6" (" · kód kvality podle řádků").
 QString computedByCode(std::optional<qint32> code, const QString &sheet = {});
+// The program's own result columns of an earlier computation were replaced.
+QString earlierResultsReplaced();
 // The same as a sentence: "Spočteno 1 234 řádků, 3 s chybou, 2 mimo meze".
 QString summarySentence(qint64 computed, qint64 failed, qint64 outside, const QLocale &locale);
 QString unclosedQuote(qint64 line, qint64 row);

@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "windows1250.h"
 #include "zip.h"
 
 #include <QBuffer>
@@ -41,10 +42,10 @@ QByteArray python(const QStringList &arguments, bool *ok = nullptr)
     return p.readAllStandardOutput();
 }
 
-int run(const QStringList &arguments, QByteArray &out)
+int run(const QStringList &arguments, QByteArray &out, QByteArray *said = nullptr)
 {
     QByteArray err;
-    QBuffer in, o(&out), e(&err);
+    QBuffer in, o(&out), e(said ? said : &err);
     o.open(QIODevice::WriteOnly);
     e.open(QIODevice::WriteOnly);
     return runCommandLine(QStringList{u"mezni-odchylka"_s} + arguments, in, o, e, czech);
@@ -62,6 +63,40 @@ QString normal(QString cell)
     bool number = false;
     const double value = QString(cell).replace(u',', u'.').toDouble(&number);
     return number ? QString::number(value, 'f', 1) : cell;
+}
+
+// A table as another reader reads it, whatever its format: each row's cells joined by "|",
+// figures as "14.5", the empty cells a row ends with left out (an OpenDocument reader does).
+QStringList rowsOf(const QString &path)
+{
+    QList<QStringList> rows;
+    const QByteArray bytes = readFile(path);
+    if (path.endsWith(u".csv"_s) || path.endsWith(u".txt"_s)) {
+        const QString text =
+            path.endsWith(u".txt"_s)
+                ? QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData() + 2),
+                                     (bytes.size() - 2) / 2)
+                : windows1250::decode(bytes);
+        for (const QString &line : text.split(u"\r\n"_s, Qt::SkipEmptyParts))
+            rows += line.split(QRegularExpression(u"[;\t]"_s));
+    } else {
+        const QJsonArray sheet = QJsonDocument::fromJson(python({u"read"_s, path, u"1"_s})).array();
+        for (const QJsonValue &row : sheet) {
+            QStringList cells;
+            for (const QJsonValue &cell : row.toArray())
+                cells += cell.toString();
+            rows += cells;
+        }
+    }
+    QStringList joined;
+    for (QStringList &cells : rows) {
+        for (QString &cell : cells)
+            cell = normal(cell);
+        while (!cells.isEmpty() && cells.constLast().isEmpty())
+            cells.removeLast();
+        joined += cells.join(u'|');
+    }
+    return joined;
 }
 
 } // namespace
@@ -84,6 +119,8 @@ private slots:
     void longCellsAlike_data();
     void longCellsAlike();
     void resultsWhereSeen();
+    void computedAgain_data();
+    void computedAgain();
 
 private:
     QTemporaryDir m_dir;
@@ -349,8 +386,7 @@ void TestWorkbook::resultsWhereSeen()
     QByteArray none;
     QCOMPARE(run({u"-s"_s, m_dir.filePath(u"placement.xlsx"_s), u"-o"_s, out}, none), 0);
     bool read = false;
-    const QJsonObject seen =
-        QJsonDocument::fromJson(python({u"inspect"_s, out}, &read)).object();
+    const QJsonObject seen = QJsonDocument::fromJson(python({u"inspect"_s, out}, &read)).object();
     QVERIFY(read);
     QCOMPARE(seen[u"first"_s].toString(), u"D"_s);
     QCOMPARE(seen[u"hidden"_s].toArray().size(), 0);
@@ -358,6 +394,48 @@ void TestWorkbook::resultsWhereSeen()
         QVERIFY(width.toDouble() >= 12);
     QCOMPARE(seen[u"validations"_s].toArray(), QJsonArray{u"C2:C100"_s});
     QCOMPARE(seen[u"formats"_s].toArray(), QJsonArray{u"A1:C100 I1:Z100"_s});
+}
+
+// A table computed again, as it came out of the program: its own result columns replaced, by
+// either rule, in every format, and the summary says so.
+void TestWorkbook::computedAgain_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("options"); // of the second computation
+    QTest::addColumn<QStringList>("rows");
+
+    const QString chyba = u"Výměra musí být číslo"_s;
+    const QStringList atScale{
+        u"Parcela|Výměra|Pozn|Mezní odchylka|Dvojnásobek mezní odchylky|MIN|MAX|Chyba"_s,
+        u"1.0|2500.0|a|29.0|58.0|2442.0|2558.0"_s, u"2.0|abc|b|||||"_s + chyba};
+    const QStringList byCode{u"Parcela|Výměra|Pozn|Mezní odchylka|MIN|MAX|V mezích|Chyba"_s,
+                             u"1.0|2500.0|a|18.0|2482.0|2518.0||Porovnávaná výměra musí být "
+                             "číslo"_s,
+                             u"2.0|abc|b|||||"_s + chyba};
+    for (const QString &format : {u"csv"_s, u"txt"_s, u"xlsx"_s, u"ods"_s}) {
+        QTest::addRow("%s, 1:2000", qPrintable(format))
+            << u"again."_s + format << QStringList{u"-m"_s, u"2000"_s} << atScale;
+        QTest::addRow("%s, quality code 6 with a verdict", qPrintable(format))
+            << u"again."_s + format << QStringList{u"-k"_s, u"6"_s, u"--porovnat"_s, u"Pozn"_s}
+            << byCode;
+    }
+}
+
+void TestWorkbook::computedAgain()
+{
+    QFETCH(QString, table);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, rows);
+    if (!m_ready)
+        QSKIP("python3 with openpyxl and odfpy is needed to write and read the tables");
+    const QString once = m_dir.filePath(u"once-"_s + table);
+    const QString twice = m_dir.filePath(u"twice-"_s + table);
+    QByteArray none, said;
+    QCOMPARE(run({u"-s"_s, m_dir.filePath(table), u"-o"_s, once}, none), int(SomeFailed));
+    QCOMPARE(run(QStringList{u"-s"_s, once, u"-o"_s, twice} + options, none, &said),
+             int(SomeFailed));
+    QVERIFY2(said.contains("výsledky předchozího výpočtu nahrazeny"), said.constData());
+    QCOMPARE(rowsOf(twice), rows);
 }
 
 QTEST_GUILESS_MAIN(TestWorkbook)
