@@ -76,10 +76,16 @@ bool isNegativeNumber(const QString &argument)
 // How a usage error of a table names what to change: by the options.
 tabletexts::ChoiceNames optionNames()
 {
-    return {u"volbou --sloupec"_s,           u"číslem volbou --sloupec"_s,
-            u"volbou --porovnat"_s,          u"volbou --bez-hlavicky"_s,
-            u"volbou --radek-hlavicky %1"_s, u"volbou --oddelovac '%1'"_s,
-            u"volbou --kodovani"_s,          u"volbou --desetinna carka nebo --desetinna tecka"_s};
+    return {u"volbou --sloupec"_s,
+            u"číslem volbou --sloupec"_s,
+            u"volbou --porovnat"_s,
+            u"volbou --bez-hlavicky"_s,
+            u"volbou --radek-hlavicky %1"_s,
+            u"volbou --oddelovac '%1'"_s,
+            u"volbou --kodovani"_s,
+            u"volbou --desetinna carka nebo --desetinna tecka"_s,
+            u"volbou --sloupec-meritka, nebo měřítko všech řádků volbou -m"_s,
+            u"volbou --sloupec-zpusobu, nebo způsob všech řádků volbou -z"_s};
 }
 
 // The options, declared once.
@@ -410,6 +416,9 @@ std::variant<Request, QString> parse(Options &o, const QStringList &arguments,
     t.sheet = p.value(o.list);
     t.scaleColumn = p.value(o.sloupecMeritka);
     t.methodColumn = p.value(o.sloupecZpusobu);
+    // Given for all rows: a column whose header says scale or method is not read then.
+    t.scaleGiven = p.isSet(o.mapa);
+    t.methodGiven = p.isSet(o.zpusob);
     t.qualityCode = r.qualityCode;
     t.codeColumn = p.value(o.sloupecKodu);
     t.areaColumn = p.value(o.sloupec);

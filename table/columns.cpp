@@ -50,6 +50,18 @@ QString otherUnit(const QString &header)
     return {};
 }
 
+// A header that says its column holds each row's map scale ("Měřítko", "Měřítko mapy") or the
+// way its area was determined ("Způsob", "Způsob určení výměry"; not the cadastre's "Způsob
+// využití" or "Způsob ochrany", which are no method).
+bool saysChoice(const QString &header, tabletexts::RowChoice choice)
+{
+    const QString key = foldedKey(header);
+    if (choice == tabletexts::RowChoice::Scale)
+        return key.startsWith(u"meritko"_s);
+    return key == u"zpusob"_s || key.startsWith(u"zpusoburceni"_s) ||
+           key.startsWith(u"zpusobvypoctu"_s) || key.startsWith(u"zpusobvymery"_s);
+}
+
 // The program's own result columns at the very end of the header, by either rule, with or
 // without a verdict: how many (0: none), so that a table computed again gets them anew.
 int earlierResults(const QStringList &headers)
@@ -236,6 +248,29 @@ QString Resolver::resolve(TableColumns &c)
                                                       : RowChoice::Code;
         c.scale = c.method = c.code = -1;
         return tabletexts::areaColumnIsChoice(c.area, choice);
+    }
+    // The scale and method of each row from the columns whose headers say so, unless the user
+    // chose (the rule by quality code has neither).
+    for (const RowChoice choice : {RowChoice::Scale, RowChoice::Method}) {
+        if (!m_named || m_options.byQualityCode())
+            break;
+        const bool scale = choice == RowChoice::Scale;
+        QList<int> found;
+        for (qsizetype i = 0; i < m_headers.size(); ++i)
+            if (int(i) != c.area && int(i) != c.compare && saysChoice(m_headers[i], choice))
+                found += int(i);
+        int &at = scale ? c.scale : c.method;
+        if (found.isEmpty() || at >= 0)
+            continue;
+        int &byHeader = scale ? c.scaleByHeader : c.methodByHeader;
+        byHeader = found.front();
+        if (scale ? m_options.scaleGiven : m_options.methodGiven)
+            continue;
+        if (found.size() > 1) {
+            c.scaleByHeader = c.methodByHeader = -1;
+            return tabletexts::manyChoiceColumns(choice, m_headers, found, m_options.names);
+        }
+        at = byHeader;
     }
     if (m_named) {
         for (const int i : {c.area, c.compare}) {

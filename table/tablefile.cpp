@@ -66,10 +66,14 @@ QString computedHow(const TableResult &result, const TableOptions &options)
         return tabletexts::computedByCode(
                    result.columns.code >= 0 ? std::nullopt : options.qualityCode, result.sheet) +
                replaced;
-    return tabletexts::computedHow(
-               result.columns.scale >= 0 ? std::nullopt : std::optional(options.mapClass),
-               result.columns.method >= 0 ? std::nullopt : std::optional(options.method),
-               result.sheet) +
+    const TableColumns &c = result.columns;
+    const auto header = [&c](int column) {
+        return column >= 0 ? c.headers.value(column) : QString();
+    };
+    return tabletexts::computedHow(c.scale >= 0 ? std::nullopt : std::optional(options.mapClass),
+                                   c.method >= 0 ? std::nullopt : std::optional(options.method),
+                                   result.sheet, header(c.scaleByHeader),
+                                   header(c.methodByHeader)) +
            replaced;
 }
 

@@ -121,6 +121,8 @@ private slots:
     void resultsWhereSeen();
     void computedAgain_data();
     void computedAgain();
+    void asTheyCome_data();
+    void asTheyCome();
 
 private:
     QTemporaryDir m_dir;
@@ -298,7 +300,9 @@ void TestWorkbook::figuresByHand()
         QSKIP("python3 with openpyxl and odfpy is needed to write and read the workbooks");
     const QString out = m_dir.filePath(u"hand-"_s + workbook);
     QByteArray none;
-    QCOMPARE(run({u"-s"_s, m_dir.filePath(workbook), u"-o"_s, out}, none), status);
+    // At 1:1000 for every row, whatever the sheet's "Měřítko" column says.
+    QCOMPARE(run({u"-s"_s, m_dir.filePath(workbook), u"-o"_s, out, u"-m"_s, u"1000"_s}, none),
+             status);
     bool read = false;
     const QJsonArray table =
         QJsonDocument::fromJson(python({u"read"_s, out, sheet}, &read)).array();
@@ -436,6 +440,58 @@ void TestWorkbook::computedAgain()
              int(SomeFailed));
     QVERIFY2(said.contains("výsledky předchozího výpočtu nahrazeny"), said.constData());
     QCOMPARE(rowsOf(twice), rows);
+}
+
+// Tables as surveyors have them, the same cells in every format: each row's δ (none where the
+// row has no figures) and what the summary says of how they were computed.
+void TestWorkbook::asTheyCome_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("deltas");
+    QTest::addColumn<QString>("says");
+
+    for (const QString &format : {u"csv"_s, u"txt"_s, u"xlsx"_s, u"ods"_s}) {
+        const auto add = [&](const char *name, const QString &table, const QStringList &options,
+                             const QStringList &deltas, const QString &says) {
+            QTest::addRow("%s, %s", qPrintable(format), name)
+                << table + u'.' + format << options << deltas << says;
+        };
+        add("scale and method by their headers", u"scales"_s, {}, {u"38.0"_s, u"21.6"_s},
+            u"měřítko ze sloupce „Měřítko mapy“, způsob ze sloupce „Způsob“"_s);
+        add("-m wins over the scale column", u"scales"_s, {u"-m"_s, u"1:2000"_s},
+            {u"26.0"_s, u"21.6"_s},
+            u"měřítko 1:2000 (sloupec „Měřítko mapy“ nepoužit), způsob ze sloupce „Způsob“"_s);
+        add("-z and -m win", u"scales"_s, {u"-z"_s, u"ciselne"_s, u"-m"_s, u"1000"_s},
+            {u"14.5"_s, u"10.8"_s},
+            u"(sloupec „Měřítko mapy“ nepoužit), způsob číselně (sloupec"_s);
+        add("the quality code has neither", u"scales"_s, {u"-k"_s, u"6"_s}, {u"18.0"_s, u"13.5"_s},
+            u"· list „Data“, kód kvality 6\n"_s);
+    }
+}
+
+void TestWorkbook::asTheyCome()
+{
+    QFETCH(QString, table);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, deltas);
+    QFETCH(QString, says);
+    if (!m_ready)
+        QSKIP("python3 with openpyxl and odfpy is needed to write and read the tables");
+    const QString out = m_dir.filePath(u"came-"_s + table);
+    QByteArray none, said;
+    run(QStringList{u"-s"_s, m_dir.filePath(table), u"-o"_s, out} + options, none, &said);
+    if (!table.endsWith(u"xlsx"_s) && !table.endsWith(u"ods"_s))
+        says.replace(u"list „Data“, "_s, QString());
+    QVERIFY2(QString::fromUtf8(said).contains(says), said.constData());
+    const QStringList rows = rowsOf(out);
+    QVERIFY(!rows.isEmpty());
+    const qsizetype at = rows[0].split(u'|').indexOf(u"Mezní odchylka"_s);
+    QVERIFY(at > 0);
+    QStringList got;
+    for (qsizetype r = 1; r < rows.size(); ++r)
+        got += rows[r].split(u'|').value(at);
+    QCOMPARE(got, deltas);
 }
 
 QTEST_GUILESS_MAIN(TestWorkbook)

@@ -416,6 +416,9 @@ def make_alike(folder):
     """Tables as they come, each in the four formats."""
     write_alike(folder, "again", [["Parcela", "Výměra", "Pozn"], ["1", "2500", "a"],
                                   ["2", "abc", "b"]])
+    write_alike(folder, "scales", [["Parcela", "Výměra", "Měřítko mapy", "Způsob"],
+                                   ["1", "2500", "1:2880", "graficky"],
+                                   ["2", "1234,5", "2000", "číselně"]])
 
 
 def inspect(path):
