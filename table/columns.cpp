@@ -230,6 +230,14 @@ QString Resolver::resolve(TableColumns &c)
         for (qsizetype i = 0; i < m_headers.size(); ++i)
             if (int(i) != c.compare && isAreaHeader(m_headers[i]))
                 candidates += int(i);
+        // A column in other units ("Výměra [ha]") is never the area beside one in square
+        // metres.
+        QList<int> inSquareMetres;
+        for (const int i : candidates)
+            if (otherUnit(m_headers[i]).isEmpty())
+                inSquareMetres += i;
+        if (!inSquareMetres.isEmpty())
+            candidates = inSquareMetres;
         if (candidates.isEmpty())
             return c.compare >= 0 && isAreaHeader(m_headers[c.compare])
                        ? tabletexts::onlyAreaColumnCompared(m_headers[c.compare], m_options.names)

@@ -4,6 +4,7 @@
 #include "csvsource.h"
 #include "evaluation.h"
 #include "qualityrule.h"
+#include "table.h"
 
 namespace mezni::tabletexts {
 
@@ -417,8 +418,12 @@ QString areaColumnIsChoice(int column, RowChoice choice)
 
 QString otherUnit(const QString &header, const QString &unit)
 {
-    return u"Sloupec %1 uvádí výměry v jednotce %2: program počítá s výměrami v m², převeďte je "
-           "na m²."_s.arg(quoted(header), unit);
+    const QString key = foldedKey(unit);
+    const QString in = key == u"ha" || key.startsWith(u"hektar") ? u"v hektarech (ha)"_s
+                       : key == u"a" || key.startsWith(u"ar")    ? u"v arech (a)"_s
+                                                                 : u"v jednotce "_s + unit;
+    return u"Sloupec %1 uvádí výměry %2: program počítá s výměrami v m², převeďte je na m²."_s.arg(
+        quoted(header), in);
 }
 
 QString noHeaderManyColumns(int columns, const ChoiceNames &names)

@@ -467,6 +467,8 @@ void TestWorkbook::asTheyCome_data()
             u"(sloupec „Měřítko mapy“ nepoužit), způsob číselně (sloupec"_s);
         add("the quality code has neither", u"scales"_s, {u"-k"_s, u"6"_s}, {u"18.0"_s, u"13.5"_s},
             u"· list „Data“, kód kvality 6\n"_s);
+        add("hectares beside square metres", u"units"_s, {}, {u"14.5"_s},
+            u"spočteno řádků: 1, s chybou: 0"_s);
     }
 }
 

@@ -419,6 +419,7 @@ def make_alike(folder):
     write_alike(folder, "scales", [["Parcela", "Výměra", "Měřítko mapy", "Způsob"],
                                    ["1", "2500", "1:2880", "graficky"],
                                    ["2", "1234,5", "2000", "číselně"]])
+    write_alike(folder, "units", [["Parcela", "Výměra [ha]", "Výměra"], ["1", "0,25", "2500"]])
 
 
 def inspect(path):
