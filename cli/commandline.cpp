@@ -585,8 +585,12 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
         if (r.kind == Request::Kind::Table) {
             QFile named(r.table);
             QIODevice &read = r.table == u"-" ? in : named;
-            if ((&read == &in || named.open(QIODevice::ReadOnly)) && sameFile(read, outPath))
+            const bool open = &read == &in || named.open(QIODevice::ReadOnly);
+            if (open && sameFile(read, outPath))
                 return usageError(err, outputIsTheTable());
+            if (const QString refused = open ? workbookUnderTextName(read, outPath) : QString();
+                !refused.isEmpty())
+                return usageError(err, refused);
         }
         if (!file.open()) {
             write(err, u"%1: soubor %2 nelze vytvořit: %3\n"_s.arg(programName(), quoted(outPath),

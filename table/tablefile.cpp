@@ -2,6 +2,7 @@
 
 #include "files.h"
 #include "tabletexts.h"
+#include "workbook.h"
 
 #include <QFileInfo>
 
@@ -27,6 +28,20 @@ QString outputIsTheTable(bool emptied)
     return text;
 }
 
+QString workbookUnderTextName(QIODevice &in, const QString &path)
+{
+    const QByteArray head = in.peek(4096);
+    const std::string_view bytes(head.constData(), std::size_t(head.size()));
+    const QFileInfo target(path);
+    const QString suffix = target.suffix().toLower();
+    if (!isWorkbook(bytes) || (suffix != u"csv" && suffix != u"tsv" && suffix != u"txt"))
+        return {};
+    const bool ods = bytes.find("application/vnd.oasis.opendocument.spreadsheet") != bytes.npos;
+    const QString name = target.completeBaseName() + (ods ? u".ods"_s : u".xlsx"_s);
+    return u"Výsledky sešitu jsou sešit, ne tabulka %1: zapište je do souboru %2 (tabulku CSV "
+           "z listu uložíte v tabulkovém procesoru)."_s.arg(suffix.toUpper(), quoted(name));
+}
+
 TableResult computeInto(QIODevice &in, CheckedOutput &out, const TableOptions &options,
                         const QLocale &locale, TableObserver *observer)
 {
@@ -43,6 +58,10 @@ TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &op
     TableResult result;
     if (sameFile(in, path)) {
         result.usageError = outputIsTheTable();
+        return result;
+    }
+    if (const QString refused = workbookUnderTextName(in, path); !refused.isEmpty()) {
+        result.usageError = refused;
         return result;
     }
     OutputFile target(path);

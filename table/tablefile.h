@@ -20,6 +20,10 @@ QString openTable(QFile &file);
 // the shell has already emptied it ("> table").
 QString outputIsTheTable(bool emptied = false);
 
+// A workbook's results are a workbook: under the name of a text table (.csv, .tsv, .txt) they
+// are refused before anything is written, with the name to use instead; empty where they fit.
+QString workbookUnderTextName(QIODevice &in, const QString &path);
+
 // The table computed into out, every byte checked to the end (for a file that replaces another,
 // on disk and in its place); where the output failed, result.outputFailed and out.error() say so.
 TableResult computeInto(QIODevice &in, CheckedOutput &out, const TableOptions &options,

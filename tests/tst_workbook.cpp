@@ -123,6 +123,8 @@ private slots:
     void computedAgain();
     void asTheyCome_data();
     void asTheyCome();
+    void workbookNeverUnderTextName_data();
+    void workbookNeverUnderTextName();
 
 private:
     QTemporaryDir m_dir;
@@ -494,6 +496,32 @@ void TestWorkbook::asTheyCome()
     for (qsizetype r = 1; r < rows.size(); ++r)
         got += rows[r].split(u'|').value(at);
     QCOMPARE(got, deltas);
+}
+
+// A workbook's results under the name of a text table: refused before anything is written, with
+// the name that fits.
+void TestWorkbook::workbookNeverUnderTextName_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("says");
+    QTest::newRow(".xlsx to .csv") << u"again.xlsx"_s << u"vysledky.csv"_s << u"„vysledky.xlsx“"_s;
+    QTest::newRow(".ods to .TXT") << u"again.ods"_s << u"VYSLEDKY.TXT"_s << u"„VYSLEDKY.ods“"_s;
+    QTest::newRow(".xlsx to .tsv") << u"again.xlsx"_s << u"v.tsv"_s << u"„v.xlsx“"_s;
+}
+
+void TestWorkbook::workbookNeverUnderTextName()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, output);
+    QFETCH(QString, says);
+    if (!m_ready)
+        QSKIP("python3 with openpyxl and odfpy is needed to write the workbooks");
+    const QString out = m_dir.filePath(output);
+    QByteArray none, said;
+    QCOMPARE(run({u"-s"_s, m_dir.filePath(table), u"-o"_s, out}, none, &said), int(UsageError));
+    QVERIFY2(QString::fromUtf8(said).contains(says), said.constData());
+    QVERIFY(!QFile::exists(out));
 }
 
 QTEST_GUILESS_MAIN(TestWorkbook)
