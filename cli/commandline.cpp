@@ -76,10 +76,16 @@ bool isNegativeNumber(const QString &argument)
 // How a usage error of a table names what to change: by the options.
 tabletexts::ChoiceNames optionNames()
 {
-    return {u"volbou --sloupec"_s,           u"číslem volbou --sloupec"_s,
-            u"volbou --porovnat"_s,          u"volbou --bez-hlavicky"_s,
-            u"volbou --radek-hlavicky %1"_s, u"volbou --oddelovac '%1'"_s,
-            u"volbou --kodovani"_s,          u"volbou --desetinna carka nebo --desetinna tecka"_s};
+    return {u"volbou --sloupec"_s,
+            u"číslem volbou --sloupec"_s,
+            u"volbou --porovnat"_s,
+            u"volbou --bez-hlavicky"_s,
+            u"volbou --radek-hlavicky %1"_s,
+            u"volbou --oddelovac '%1'"_s,
+            u"volbou --kodovani"_s,
+            u"volbou --desetinna carka nebo --desetinna tecka"_s,
+            u"volbou --sloupec-meritka, nebo měřítko všech řádků volbou -m"_s,
+            u"volbou --sloupec-zpusobu, nebo způsob všech řádků volbou -z"_s};
 }
 
 // The options, declared once.
@@ -410,6 +416,9 @@ std::variant<Request, QString> parse(Options &o, const QStringList &arguments,
     t.sheet = p.value(o.list);
     t.scaleColumn = p.value(o.sloupecMeritka);
     t.methodColumn = p.value(o.sloupecZpusobu);
+    // Given for all rows: a column whose header says scale or method is not read then.
+    t.scaleGiven = p.isSet(o.mapa);
+    t.methodGiven = p.isSet(o.zpusob);
     t.qualityCode = r.qualityCode;
     t.codeColumn = p.value(o.sloupecKodu);
     t.areaColumn = p.value(o.sloupec);
@@ -576,8 +585,12 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
         if (r.kind == Request::Kind::Table) {
             QFile named(r.table);
             QIODevice &read = r.table == u"-" ? in : named;
-            if ((&read == &in || named.open(QIODevice::ReadOnly)) && sameFile(read, outPath))
+            const bool open = &read == &in || named.open(QIODevice::ReadOnly);
+            if (open && sameFile(read, outPath))
                 return usageError(err, outputIsTheTable());
+            if (const QString refused = open ? workbookUnderTextName(read, outPath) : QString();
+                !refused.isEmpty())
+                return usageError(err, refused);
         }
         if (!file.open()) {
             write(err, u"%1: soubor %2 nelze vytvořit: %3\n"_s.arg(programName(), quoted(outPath),

@@ -50,6 +50,38 @@ QString otherUnit(const QString &header)
     return {};
 }
 
+// A header that says its column holds each row's map scale ("Měřítko", "Měřítko mapy") or the
+// way its area was determined ("Způsob", "Způsob určení výměry"; not the cadastre's "Způsob
+// využití" or "Způsob ochrany", which are no method).
+bool saysChoice(const QString &header, tabletexts::RowChoice choice)
+{
+    const QString key = foldedKey(header);
+    if (choice == tabletexts::RowChoice::Scale)
+        return key.startsWith(u"meritko"_s);
+    return key == u"zpusob"_s || key.startsWith(u"zpusoburceni"_s) ||
+           key.startsWith(u"zpusobvypoctu"_s) || key.startsWith(u"zpusobvymery"_s);
+}
+
+// The program's own result columns at the very end of the header, by either rule, with or
+// without a verdict: how many (0: none), so that a table computed again gets them anew.
+int earlierResults(const QStringList &headers)
+{
+    for (const bool byCode : {false, true}) {
+        for (const bool verdict : {false, true}) {
+            const QStringList names = tabletexts::resultColumns(verdict, byCode);
+            const qsizetype own = headers.size() - names.size();
+            if (own < 1)
+                continue;
+            bool same = true;
+            for (qsizetype i = 0; same && i < names.size(); ++i)
+                same = headers[own + i].trimmed() == names[i];
+            if (same)
+                return int(names.size());
+        }
+    }
+    return 0;
+}
+
 class Resolver
 {
 public:
@@ -158,6 +190,8 @@ QString Resolver::resolve(TableColumns &c)
     // A sheet's results stand after its last used column, whatever its header's width.
     while (m_headers.size() < m_source.usedWidth())
         m_headers += QString();
+    if (m_named && (c.replaced = earlierResults(m_headers)) > 0)
+        m_headers.resize(m_headers.size() - c.replaced);
     c.width = int(m_headers.size());
     c.headers = m_headers;
     if (!m_named)
@@ -196,6 +230,14 @@ QString Resolver::resolve(TableColumns &c)
         for (qsizetype i = 0; i < m_headers.size(); ++i)
             if (int(i) != c.compare && isAreaHeader(m_headers[i]))
                 candidates += int(i);
+        // A column in other units ("Výměra [ha]") is never the area beside one in square
+        // metres.
+        QList<int> inSquareMetres;
+        for (const int i : candidates)
+            if (otherUnit(m_headers[i]).isEmpty())
+                inSquareMetres += i;
+        if (!inSquareMetres.isEmpty())
+            candidates = inSquareMetres;
         if (candidates.isEmpty())
             return c.compare >= 0 && isAreaHeader(m_headers[c.compare])
                        ? tabletexts::onlyAreaColumnCompared(m_headers[c.compare], m_options.names)
@@ -214,6 +256,29 @@ QString Resolver::resolve(TableColumns &c)
                                                       : RowChoice::Code;
         c.scale = c.method = c.code = -1;
         return tabletexts::areaColumnIsChoice(c.area, choice);
+    }
+    // The scale and method of each row from the columns whose headers say so, unless the user
+    // chose (the rule by quality code has neither).
+    for (const RowChoice choice : {RowChoice::Scale, RowChoice::Method}) {
+        if (!m_named || m_options.byQualityCode())
+            break;
+        const bool scale = choice == RowChoice::Scale;
+        QList<int> found;
+        for (qsizetype i = 0; i < m_headers.size(); ++i)
+            if (int(i) != c.area && int(i) != c.compare && saysChoice(m_headers[i], choice))
+                found += int(i);
+        int &at = scale ? c.scale : c.method;
+        if (found.isEmpty() || at >= 0)
+            continue;
+        int &byHeader = scale ? c.scaleByHeader : c.methodByHeader;
+        byHeader = found.front();
+        if (scale ? m_options.scaleGiven : m_options.methodGiven)
+            continue;
+        if (found.size() > 1) {
+            c.scaleByHeader = c.methodByHeader = -1;
+            return tabletexts::manyChoiceColumns(choice, m_headers, found, m_options.names);
+        }
+        at = byHeader;
     }
     if (m_named) {
         for (const int i : {c.area, c.compare}) {

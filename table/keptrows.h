@@ -86,6 +86,8 @@ public:
     const std::vector<Head> &head() const override { return m_table->head; }
     qint64 headRecords() const override { return m_table->headRecords; }
     void capture(const std::array<int, capturedFields> &columns, bool all) override;
+    // Kept as the pipeline gave them: without the earlier results already.
+    void replaceResults(int, int, qint64) override {}
     void scanLookahead(RecordHandler &handler) override;
     std::unique_ptr<TableSink> sink(TableOutput &out, const ResultLayout &layout, DecimalMark mark,
                                     int width) override;

@@ -104,7 +104,14 @@ std::variant<qint32, QString> codeOf(const std::optional<Cell> &cell, int column
     using tabletexts::RowChoice;
     if (!cell)
         return tabletexts::missingChoiceField(choice, column);
-    const QString text = decodeTable(cell->text, encoding);
+    QString text = decodeTable(cell->text, encoding);
+    // A number cell holds its value as the file stores it: "2000.0" is the scale 2000.
+    if (cell->kind == CellKind::Number) {
+        bool number = false;
+        const double value = text.toDouble(&number);
+        if (number && value == std::trunc(value) && std::abs(value) < 1e9)
+            text = QString::number(qint64(value));
+    }
     if (text.trimmed().isEmpty())
         return tabletexts::missingChoice(choice);
     const std::optional<qint32> code = choice == RowChoice::Scale    ? mapClassOf(text)

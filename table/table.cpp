@@ -135,8 +135,9 @@ public:
     {
     }
 
-    bool record(const Record &r) override
+    bool record(const Record &whole) override
     {
+        const Record &r = withoutEarlierResults(whole);
         if (r.row < m_columns.headerRow) // a title above the header
             return observe(r, Kind::Title);
         if (r.row == m_columns.headerRow)
@@ -174,6 +175,26 @@ public:
     bool stopped() const { return m_stopped; }
 
 private:
+    // A record of the header or after it without the results an earlier computation gave it
+    // (the source leaves their bytes out): a row of more fields keeps them all.
+    const Record &withoutEarlierResults(const Record &r)
+    {
+        const int own = m_columns.width, end = own + m_columns.replaced;
+        if (m_columns.replaced == 0 || r.row < m_columns.headerRow || r.fields <= own ||
+            r.fields > end || r.unclosedQuoteLine > 0)
+            return r;
+        m_clipped = r;
+        m_clipped.fields = own;
+        if (r.all && r.all->size() > std::size_t(own)) {
+            m_ownFields = *r.all;
+            m_ownFields.bytes.resize(m_ownFields.ends[std::size_t(own) - 1]);
+            m_ownFields.ends.resize(std::size_t(own));
+            if (m_ownFields.kinds.size() > std::size_t(own))
+                m_ownFields.kinds.resize(std::size_t(own));
+            m_clipped.all = &m_ownFields;
+        }
+        return m_clipped;
+    }
     bool observe(const Record &r, Kind kind, const RowCells *cells = nullptr)
     {
         if (m_observer && !m_observer->record(r, kind, cells))
@@ -207,6 +228,8 @@ private:
     TableSummary &m_summary;
     TableObserver *m_observer;
     bool m_stopped = false;
+    Record m_clipped;
+    FieldBytes m_ownFields;
 };
 
 } // namespace
@@ -289,6 +312,8 @@ TableResult processSource(TableSource &from, TableOutput *out, const TableOption
     }
     source->capture({columns.area, columns.compare, columns.scale, columns.method, columns.code},
                     observer != nullptr);
+    if (columns.replaced > 0)
+        source->replaceResults(columns.width, columns.width + columns.replaced, columns.headerRow);
     result.sheets = source->sheets();
     result.sheet = source->sheet();
 

@@ -35,6 +35,9 @@ struct TableOptions
     QString sheet;        // a workbook's sheet, by name or 1-based number; empty: the first
     QString scaleColumn;  // each row's scale from this column (header or number); empty: mapClass
     QString methodColumn; // each row's method from this column; empty: method
+    // The user chose the scale (method) for every row: a column whose header says it holds the
+    // scale (method) is not read then.
+    bool scaleGiven = false, methodGiven = false;
     // The rule by quality code instead of the map scale and method: one code for every row, or
     // each row's own from this column.
     std::optional<qint32> qualityCode;
@@ -65,6 +68,11 @@ struct TableColumns
     int scale = -1, method = -1; // a row's own scale and method
     int code = -1;               // a row's own quality code
     QStringList headers;         // of the header row, or numbered where there is none
+    // The program's own result columns after the header's (a table computed before): replaced.
+    int replaced = 0;
+    // A column whose header says it holds the scale (method): read where scale (method) is it,
+    // not used where the user chose (-1: none found).
+    int scaleByHeader = -1, methodByHeader = -1;
 };
 
 struct TableResult

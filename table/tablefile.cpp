@@ -2,6 +2,7 @@
 
 #include "files.h"
 #include "tabletexts.h"
+#include "workbook.h"
 
 #include <QFileInfo>
 
@@ -27,6 +28,20 @@ QString outputIsTheTable(bool emptied)
     return text;
 }
 
+QString workbookUnderTextName(QIODevice &in, const QString &path)
+{
+    const QByteArray head = in.peek(4096);
+    const std::string_view bytes(head.constData(), std::size_t(head.size()));
+    const QFileInfo target(path);
+    const QString suffix = target.suffix().toLower();
+    if (!isWorkbook(bytes) || (suffix != u"csv" && suffix != u"tsv" && suffix != u"txt"))
+        return {};
+    const bool ods = bytes.find("application/vnd.oasis.opendocument.spreadsheet") != bytes.npos;
+    const QString name = target.completeBaseName() + (ods ? u".ods"_s : u".xlsx"_s);
+    return u"Výsledky sešitu jsou sešit, ne tabulka %1: zapište je do souboru %2 (tabulku CSV "
+           "z listu uložíte v tabulkovém procesoru)."_s.arg(suffix.toUpper(), quoted(name));
+}
+
 TableResult computeInto(QIODevice &in, CheckedOutput &out, const TableOptions &options,
                         const QLocale &locale, TableObserver *observer, const BeforeFinish &check)
 {
@@ -50,6 +65,10 @@ TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &op
         result.usageError = outputIsTheTable();
         return result;
     }
+    if (const QString refused = workbookUnderTextName(in, path); !refused.isEmpty()) {
+        result.usageError = refused;
+        return result;
+    }
     OutputFile target(path);
     if (!target.open()) {
         failure = target.errorString();
@@ -65,12 +84,21 @@ TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &op
 
 QString computedHow(const TableResult &result, const TableOptions &options)
 {
+    const QString replaced =
+        result.columns.replaced > 0 ? tabletexts::earlierResultsReplaced() : QString();
     if (options.byQualityCode())
         return tabletexts::computedByCode(
-            result.columns.code >= 0 ? std::nullopt : options.qualityCode, result.sheet);
-    return tabletexts::computedHow(
-        result.columns.scale >= 0 ? std::nullopt : std::optional(options.mapClass),
-        result.columns.method >= 0 ? std::nullopt : std::optional(options.method), result.sheet);
+                   result.columns.code >= 0 ? std::nullopt : options.qualityCode, result.sheet) +
+               replaced;
+    const TableColumns &c = result.columns;
+    const auto header = [&c](int column) {
+        return column >= 0 ? c.headers.value(column) : QString();
+    };
+    return tabletexts::computedHow(c.scale >= 0 ? std::nullopt : std::optional(options.mapClass),
+                                   c.method >= 0 ? std::nullopt : std::optional(options.method),
+                                   result.sheet, header(c.scaleByHeader),
+                                   header(c.methodByHeader)) +
+           replaced;
 }
 
 } // namespace mezni

@@ -137,6 +137,14 @@ bool isDelimiter(char c);
 // Files that are no text table, recognised by their first bytes.
 enum class NotText { Zip, Xls, Protected, Vfk, Binary };
 
+// Where the results of an earlier computation stand (see TableSource::replaceResults).
+struct EarlierResults
+{
+    int first = -1; // -1: none
+    int end = 0;
+    qint64 fromRow = 0;
+};
+
 class TableSource
 {
 public:
@@ -153,6 +161,10 @@ public:
     // The columns (0-based, -1: none) each record carries, by CapturedField; with all, every
     // field.
     virtual void capture(const std::array<int, capturedFields> &columns, bool all) = 0;
+    // The columns [first, end) of the rows from fromRow on hold the results of an earlier
+    // computation (the header ends with the program's own result columns): not passed through,
+    // the new results are written in their place. A row of more fields keeps them.
+    virtual void replaceResults(int first, int end, qint64 fromRow) = 0;
     // The records of the look-ahead alone, nothing written: for what their values settle.
     virtual void scanLookahead(RecordHandler &handler) = 0;
     // The writer of what the program adds, in this source's format: the result columns (layout)

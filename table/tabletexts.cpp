@@ -4,6 +4,7 @@
 #include "csvsource.h"
 #include "evaluation.h"
 #include "qualityrule.h"
+#include "table.h"
 
 namespace mezni::tabletexts {
 
@@ -183,14 +184,35 @@ QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailed
 }
 
 QString computedHow(std::optional<MapClass> mapClass, std::optional<Method> method,
-                    const QString &sheet)
+                    const QString &sheet, const QString &scaleFound, const QString &methodFound)
 {
+    // Each row's own from a column the user named, or from one found by its header; or the one
+    // chosen for all, beside a column found but not used.
+    const auto part = [](std::optional<QString> chosen, const QString &found, const QString &word) {
+        if (!chosen)
+            return found.isEmpty() ? word + u" podle řádků"_s
+                                   : word + u" ze sloupce "_s + quoted(found);
+        if (found.isEmpty())
+            return *chosen;
+        return u"%1 %2 (sloupec %3 nepoužit)"_s.arg(word, *chosen, quoted(found));
+    };
     QStringList parts;
     if (!sheet.isEmpty())
         parts += u"list "_s + quoted(sheet);
-    parts += mapClass ? scaleName(codeOf(*mapClass)) : u"měřítko podle řádků"_s;
-    parts += method ? methodName(codeOf(*method)) : u"způsob podle řádků"_s;
+    parts += part(mapClass ? std::optional(scaleName(codeOf(*mapClass))) : std::nullopt, scaleFound,
+                  u"měřítko"_s);
+    parts += part(method ? std::optional(methodName(codeOf(*method))) : std::nullopt, methodFound,
+                  u"způsob"_s);
     return u" · "_s + parts.join(u", "_s);
+}
+
+QString manyChoiceColumns(RowChoice choice, const QStringList &headers, const QList<int> &columns,
+                          const ChoiceNames &names)
+{
+    const bool scale = choice == RowChoice::Scale;
+    return u"V hlavičce tabulky je víc sloupců %1 (sloupce %2): zadejte ten pravý %3. Sloupce: "
+           "%4."_s.arg(scale ? u"s měřítkem mapy"_s : u"se způsobem určení výměry"_s,
+                       numbers(columns), scale ? names.scale : names.method, columnList(headers));
 }
 
 QString computedByCode(std::optional<qint32> code, const QString &sheet)
@@ -200,6 +222,11 @@ QString computedByCode(std::optional<qint32> code, const QString &sheet)
         parts += u"list "_s + quoted(sheet);
     parts += code ? u"kód kvality %1"_s.arg(*code) : u"kód kvality podle řádků"_s;
     return u" · "_s + parts.join(u", "_s);
+}
+
+QString earlierResultsReplaced()
+{
+    return u" · výsledky předchozího výpočtu nahrazeny"_s;
 }
 
 QString summarySentence(qint64 computed, qint64 failed, qint64 outside, const QLocale &locale)
@@ -403,8 +430,12 @@ QString areaColumnIsChoice(int column, RowChoice choice)
 
 QString otherUnit(const QString &header, const QString &unit)
 {
-    return u"Sloupec %1 uvádí výměry v jednotce %2: program počítá s výměrami v m², převeďte je "
-           "na m²."_s.arg(quoted(header), unit);
+    const QString key = foldedKey(unit);
+    const QString in = key == u"ha" || key.startsWith(u"hektar") ? u"v hektarech (ha)"_s
+                       : key == u"a" || key.startsWith(u"ar")    ? u"v arech (a)"_s
+                                                                 : u"v jednotce "_s + unit;
+    return u"Sloupec %1 uvádí výměry %2: program počítá s výměrami v m², převeďte je na m²."_s.arg(
+        quoted(header), in);
 }
 
 QString noHeaderManyColumns(int columns, const ChoiceNames &names)

@@ -30,6 +30,8 @@ struct ChoiceNames
     QString delimiter; // %1: the character
     QString encoding;
     QString decimal;
+    QString scale;  // where the scale is chosen, or its column
+    QString method; // the same for the method
 };
 
 // "1 řádek", "3 řádky", "5 řádků": the Czech plural of a counted word.
@@ -71,11 +73,19 @@ QString decimalMarkHint(qint64 rows, const ChoiceNames &names);
 QString summary(qint64 computed, qint64 failed, const QList<qint64> &firstFailedRows,
                 qint64 outside = -1);
 // How the rows were computed where options say it for all of them: " · 1:1000, číselně"
-// (none where each row has its own); a workbook's sheet too.
+// (none where each row has its own); a workbook's sheet too; the columns found by their headers
+// by their headers, read (scale or method none: "měřítko ze sloupce „Měřítko“") or not
+// ("měřítko 1:2000 (sloupec „Měřítko“ nepoužit)").
 QString computedHow(std::optional<MapClass> mapClass, std::optional<Method> method,
-                    const QString &sheet = {});
+                    const QString &sheet = {}, const QString &scaleFound = {},
+                    const QString &methodFound = {});
+// More than one column whose header says it holds the scale (the method).
+QString manyChoiceColumns(RowChoice choice, const QStringList &headers, const QList<int> &columns,
+                          const ChoiceNames &names);
 // The same for the rule by quality code: " · kód kvality 6" (" · kód kvality podle řádků").
 QString computedByCode(std::optional<qint32> code, const QString &sheet = {});
+// The program's own result columns of an earlier computation were replaced.
+QString earlierResultsReplaced();
 // The same as a sentence: "Spočteno 1 234 řádků, 3 s chybou, 2 mimo meze".
 QString summarySentence(qint64 computed, qint64 failed, qint64 outside, const QLocale &locale);
 QString unclosedQuote(qint64 line, qint64 row);

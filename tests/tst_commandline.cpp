@@ -225,7 +225,7 @@ void TestCommandLine::usageErrors_data()
                                     << table << u"„Plocha“ v tabulce není"_s;
     QTest::newRow("area in hectares")
         << QStringList{u"-s"_s, u"-"_s} << "Parcela;V\xC3\xBDm\xC4\x9Bra [ha]\n1;0,25\n"_ba
-        << u"v jednotce ha: program počítá s výměrami v m²"_s;
+        << u"v hektarech (ha): program počítá s výměrami v m²"_s;
     QTest::newRow("two tables") << QStringList{u"-s"_s, u"a.csv"_s, u"-s"_s, u"b.csv"_s}
                                 << QByteArray() << u"--soubor je zadána víckrát"_s;
     QTest::newRow("no header: says how to read data")

@@ -162,7 +162,13 @@ void TestTable::columns_data()
     QTest::newRow("a number beyond the header")
         << "P;Plocha"_ba << u"3"_s << QString() << u"„3“ v tabulce není"_s;
     QTest::newRow("in hectares") << "P;V\xC3\xBDm\xC4\x9Bra (ha)"_ba << QString() << QString()
-                                 << u"v jednotce ha"_s;
+                                 << u"v hektarech (ha)"_s;
+    QTest::newRow("in hectares beside square metres: the square metres")
+        << "P;V\xC3\xBDm\xC4\x9Bra [ha];V\xC3\xBDm\xC4\x9Bra"_ba << QString() << QString()
+        << u"3 0"_s;
+    QTest::newRow("ares and square kilometres beside square metres")
+        << "V\xC3\xBDm\xC4\x9Bra v a;V\xC3\xBDm\xC4\x9Bra [m2];V\xC3\xBDm\xC4\x9Bra km2"_ba
+        << QString() << QString() << u"2 0"_s;
     QTest::newRow("in square kilometres, compared")
         << "P;V\xC3\xBDm\xC4\x9Bra;Nov\xC3\xA1 [km\xC2\xB2]"_ba << QString() << u"3"_s
         << u"v jednotce km2"_s;

@@ -258,6 +258,8 @@ private slots:
     void headersNeverCut_data();
     void headersNeverCut();
     void refusedChoiceStaysShown();
+    void tablesAsTheyCome_data();
+    void tablesAsTheyCome();
     void problemsOnlyAndNavigation();
     void failedSaveSaysWhy();
     void savesWhatItShows_data();
@@ -735,9 +737,9 @@ void TestTableWindow::headersNeverCut()
 // stays at it, so that the next key goes on to the next column.
 void TestTableWindow::refusedChoiceStaysShown()
 {
+    // "Mapa": a header that says nothing, so that the list starts at "žádný".
     const QString table = writeFile(m_dir, u"meritka.csv"_s,
-                                    "Parcela;V\xC3\xBDm\xC4\x9Bra;M\xC4\x9B\xC5\x99\xC3\xADtko\r\n"
-                                    "1;2500;1:2880\r\n");
+                                    "Parcela;V\xC3\xBDm\xC4\x9Bra;Mapa\r\n1;2500;1:2880\r\n");
     Opened opened(table);
     QVERIFY(opened.computed);
     TableWindow &w = opened.w;
@@ -750,6 +752,49 @@ void TestTableWindow::refusedChoiceStaysShown()
     }
     QVERIFY2(w.message().isEmpty(), qPrintable(w.message()));
     QVERIFY(w.summary().contains(u"měřítko podle řádků"_s));
+}
+
+// What the window finds in a table as it comes, and what the user's choice changes of it.
+void TestTableWindow::tablesAsTheyCome_data()
+{
+    QTest::addColumn<QByteArray>("table");
+    QTest::addColumn<QStringList>("choices"); // as the command line's options
+    QTest::addColumn<QStringList>("headers"); // the grid's
+    QTest::addColumn<QString>("summary");     // a part of it
+
+    const QByteArray area = "V\xC3\xBDm\xC4\x9Bra";
+    const QByteArray scale = "M\xC4\x9B\xC5\x99\xC3\xADtko";
+    const QStringList results{u"Mezní odchylka"_s, u"Dvojnásobek mezní odchylky"_s, u"MIN"_s,
+                              u"MAX"_s, u"Chyba"_s};
+    QTest::newRow("computed before: the results replaced")
+        << "P;" + area + ";" + results.join(u';').toUtf8() + "\r\n1;2500;1;2;3;4;x\r\n"
+        << QStringList() << QStringList{u"P"_s, u"Výměra"_s} + results
+        << u"výsledky předchozího výpočtu nahrazeny"_s;
+    QTest::newRow("a scale column by its header")
+        << "P;" + area + ";" + scale + "\r\n1;2500;1:2880\r\n"
+        << QStringList() << QStringList{u"P"_s, u"Výměra"_s, u"Měřítko"_s} + results
+        << u"měřítko ze sloupce „Měřítko“"_s;
+    QTest::newRow("a scale column, the scale the user chose")
+        << "P;" + area + ";" + scale + "\r\n1;2500;1:2880\r\n"
+        << QStringList{u"-m"_s, u"1000"_s}
+        << QStringList{u"P"_s, u"Výměra"_s, u"Měřítko"_s} + results
+        << u"měřítko 1:1000 (sloupec „Měřítko“ nepoužit)"_s;
+}
+
+void TestTableWindow::tablesAsTheyCome()
+{
+    QFETCH(QByteArray, table);
+    QFETCH(QStringList, choices);
+    QFETCH(QStringList, headers);
+    QFETCH(QString, summary);
+    Opened opened(writeFile(m_dir, u"prichozi.csv"_s, table));
+    QVERIFY(opened.computed);
+    QVERIFY(choose(opened.w, choices));
+    QStringList shown;
+    for (int c = 0; c < opened.w.model().columnCount(); ++c)
+        shown += opened.w.model().headerData(c, Qt::Horizontal).toString();
+    QCOMPARE(shown, headers);
+    QVERIFY2(opened.w.summary().contains(summary), qPrintable(opened.w.summary()));
 }
 
 void TestTableWindow::problemsOnlyAndNavigation()

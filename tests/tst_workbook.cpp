@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "windows1250.h"
 #include "zip.h"
 
 #include <QBuffer>
@@ -41,10 +42,10 @@ QByteArray python(const QStringList &arguments, bool *ok = nullptr)
     return p.readAllStandardOutput();
 }
 
-int run(const QStringList &arguments, QByteArray &out)
+int run(const QStringList &arguments, QByteArray &out, QByteArray *said = nullptr)
 {
     QByteArray err;
-    QBuffer in, o(&out), e(&err);
+    QBuffer in, o(&out), e(said ? said : &err);
     o.open(QIODevice::WriteOnly);
     e.open(QIODevice::WriteOnly);
     return runCommandLine(QStringList{u"mezni-odchylka"_s} + arguments, in, o, e, czech);
@@ -62,6 +63,40 @@ QString normal(QString cell)
     bool number = false;
     const double value = QString(cell).replace(u',', u'.').toDouble(&number);
     return number ? QString::number(value, 'f', 1) : cell;
+}
+
+// A table as another reader reads it, whatever its format: each row's cells joined by "|",
+// figures as "14.5", the empty cells a row ends with left out (an OpenDocument reader does).
+QStringList rowsOf(const QString &path)
+{
+    QList<QStringList> rows;
+    const QByteArray bytes = readFile(path);
+    if (path.endsWith(u".csv"_s) || path.endsWith(u".txt"_s)) {
+        const QString text =
+            path.endsWith(u".txt"_s)
+                ? QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData() + 2),
+                                     (bytes.size() - 2) / 2)
+                : windows1250::decode(bytes);
+        for (const QString &line : text.split(u"\r\n"_s, Qt::SkipEmptyParts))
+            rows += line.split(QRegularExpression(u"[;\t]"_s));
+    } else {
+        const QJsonArray sheet = QJsonDocument::fromJson(python({u"read"_s, path, u"1"_s})).array();
+        for (const QJsonValue &row : sheet) {
+            QStringList cells;
+            for (const QJsonValue &cell : row.toArray())
+                cells += cell.toString();
+            rows += cells;
+        }
+    }
+    QStringList joined;
+    for (QStringList &cells : rows) {
+        for (QString &cell : cells)
+            cell = normal(cell);
+        while (!cells.isEmpty() && cells.constLast().isEmpty())
+            cells.removeLast();
+        joined += cells.join(u'|');
+    }
+    return joined;
 }
 
 } // namespace
@@ -84,6 +119,12 @@ private slots:
     void longCellsAlike_data();
     void longCellsAlike();
     void resultsWhereSeen();
+    void computedAgain_data();
+    void computedAgain();
+    void asTheyCome_data();
+    void asTheyCome();
+    void workbookNeverUnderTextName_data();
+    void workbookNeverUnderTextName();
 
 private:
     QTemporaryDir m_dir;
@@ -261,7 +302,9 @@ void TestWorkbook::figuresByHand()
         QSKIP("python3 with openpyxl and odfpy is needed to write and read the workbooks");
     const QString out = m_dir.filePath(u"hand-"_s + workbook);
     QByteArray none;
-    QCOMPARE(run({u"-s"_s, m_dir.filePath(workbook), u"-o"_s, out}, none), status);
+    // At 1:1000 for every row, whatever the sheet's "Měřítko" column says.
+    QCOMPARE(run({u"-s"_s, m_dir.filePath(workbook), u"-o"_s, out, u"-m"_s, u"1000"_s}, none),
+             status);
     bool read = false;
     const QJsonArray table =
         QJsonDocument::fromJson(python({u"read"_s, out, sheet}, &read)).array();
@@ -349,8 +392,7 @@ void TestWorkbook::resultsWhereSeen()
     QByteArray none;
     QCOMPARE(run({u"-s"_s, m_dir.filePath(u"placement.xlsx"_s), u"-o"_s, out}, none), 0);
     bool read = false;
-    const QJsonObject seen =
-        QJsonDocument::fromJson(python({u"inspect"_s, out}, &read)).object();
+    const QJsonObject seen = QJsonDocument::fromJson(python({u"inspect"_s, out}, &read)).object();
     QVERIFY(read);
     QCOMPARE(seen[u"first"_s].toString(), u"D"_s);
     QCOMPARE(seen[u"hidden"_s].toArray().size(), 0);
@@ -358,6 +400,128 @@ void TestWorkbook::resultsWhereSeen()
         QVERIFY(width.toDouble() >= 12);
     QCOMPARE(seen[u"validations"_s].toArray(), QJsonArray{u"C2:C100"_s});
     QCOMPARE(seen[u"formats"_s].toArray(), QJsonArray{u"A1:C100 I1:Z100"_s});
+}
+
+// A table computed again, as it came out of the program: its own result columns replaced, by
+// either rule, in every format, and the summary says so.
+void TestWorkbook::computedAgain_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("options"); // of the second computation
+    QTest::addColumn<QStringList>("rows");
+
+    const QString chyba = u"Výměra musí být číslo"_s;
+    const QStringList atScale{
+        u"Parcela|Výměra|Pozn|Mezní odchylka|Dvojnásobek mezní odchylky|MIN|MAX|Chyba"_s,
+        u"1.0|2500.0|a|29.0|58.0|2442.0|2558.0"_s, u"2.0|abc|b|||||"_s + chyba};
+    const QStringList byCode{u"Parcela|Výměra|Pozn|Mezní odchylka|MIN|MAX|V mezích|Chyba"_s,
+                             u"1.0|2500.0|a|18.0|2482.0|2518.0||Porovnávaná výměra musí být "
+                             "číslo"_s,
+                             u"2.0|abc|b|||||"_s + chyba};
+    for (const QString &format : {u"csv"_s, u"txt"_s, u"xlsx"_s, u"ods"_s}) {
+        QTest::addRow("%s, 1:2000", qPrintable(format))
+            << u"again."_s + format << QStringList{u"-m"_s, u"2000"_s} << atScale;
+        QTest::addRow("%s, quality code 6 with a verdict", qPrintable(format))
+            << u"again."_s + format << QStringList{u"-k"_s, u"6"_s, u"--porovnat"_s, u"Pozn"_s}
+            << byCode;
+    }
+}
+
+void TestWorkbook::computedAgain()
+{
+    QFETCH(QString, table);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, rows);
+    if (!m_ready)
+        QSKIP("python3 with openpyxl and odfpy is needed to write and read the tables");
+    const QString once = m_dir.filePath(u"once-"_s + table);
+    const QString twice = m_dir.filePath(u"twice-"_s + table);
+    QByteArray none, said;
+    QCOMPARE(run({u"-s"_s, m_dir.filePath(table), u"-o"_s, once}, none), int(SomeFailed));
+    QCOMPARE(run(QStringList{u"-s"_s, once, u"-o"_s, twice} + options, none, &said),
+             int(SomeFailed));
+    QVERIFY2(said.contains("výsledky předchozího výpočtu nahrazeny"), said.constData());
+    QCOMPARE(rowsOf(twice), rows);
+}
+
+// Tables as surveyors have them, the same cells in every format: each row's δ (none where the
+// row has no figures) and what the summary says of how they were computed.
+void TestWorkbook::asTheyCome_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("deltas");
+    QTest::addColumn<QString>("says");
+
+    for (const QString &format : {u"csv"_s, u"txt"_s, u"xlsx"_s, u"ods"_s}) {
+        const auto add = [&](const char *name, const QString &table, const QStringList &options,
+                             const QStringList &deltas, const QString &says) {
+            QTest::addRow("%s, %s", qPrintable(format), name)
+                << table + u'.' + format << options << deltas << says;
+        };
+        add("scale and method by their headers", u"scales"_s, {}, {u"38.0"_s, u"21.6"_s},
+            u"měřítko ze sloupce „Měřítko mapy“, způsob ze sloupce „Způsob“"_s);
+        add("-m wins over the scale column", u"scales"_s, {u"-m"_s, u"1:2000"_s},
+            {u"26.0"_s, u"21.6"_s},
+            u"měřítko 1:2000 (sloupec „Měřítko mapy“ nepoužit), způsob ze sloupce „Způsob“"_s);
+        add("-z and -m win", u"scales"_s, {u"-z"_s, u"ciselne"_s, u"-m"_s, u"1000"_s},
+            {u"14.5"_s, u"10.8"_s},
+            u"(sloupec „Měřítko mapy“ nepoužit), způsob číselně (sloupec"_s);
+        add("the quality code has neither", u"scales"_s, {u"-k"_s, u"6"_s}, {u"18.0"_s, u"13.5"_s},
+            u"· list „Data“, kód kvality 6\n"_s);
+        add("hectares beside square metres", u"units"_s, {}, {u"14.5"_s},
+            u"spočteno řádků: 1, s chybou: 0"_s);
+    }
+}
+
+void TestWorkbook::asTheyCome()
+{
+    QFETCH(QString, table);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, deltas);
+    QFETCH(QString, says);
+    if (!m_ready)
+        QSKIP("python3 with openpyxl and odfpy is needed to write and read the tables");
+    const QString out = m_dir.filePath(u"came-"_s + table);
+    QByteArray none, said;
+    run(QStringList{u"-s"_s, m_dir.filePath(table), u"-o"_s, out} + options, none, &said);
+    if (!table.endsWith(u"xlsx"_s) && !table.endsWith(u"ods"_s))
+        says.replace(u"list „Data“, "_s, QString());
+    QVERIFY2(QString::fromUtf8(said).contains(says), said.constData());
+    const QStringList rows = rowsOf(out);
+    QVERIFY(!rows.isEmpty());
+    const qsizetype at = rows[0].split(u'|').indexOf(u"Mezní odchylka"_s);
+    QVERIFY(at > 0);
+    QStringList got;
+    for (qsizetype r = 1; r < rows.size(); ++r)
+        got += rows[r].split(u'|').value(at);
+    QCOMPARE(got, deltas);
+}
+
+// A workbook's results under the name of a text table: refused before anything is written, with
+// the name that fits.
+void TestWorkbook::workbookNeverUnderTextName_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("says");
+    QTest::newRow(".xlsx to .csv") << u"again.xlsx"_s << u"vysledky.csv"_s << u"„vysledky.xlsx“"_s;
+    QTest::newRow(".ods to .TXT") << u"again.ods"_s << u"VYSLEDKY.TXT"_s << u"„VYSLEDKY.ods“"_s;
+    QTest::newRow(".xlsx to .tsv") << u"again.xlsx"_s << u"v.tsv"_s << u"„v.xlsx“"_s;
+}
+
+void TestWorkbook::workbookNeverUnderTextName()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, output);
+    QFETCH(QString, says);
+    if (!m_ready)
+        QSKIP("python3 with openpyxl and odfpy is needed to write the workbooks");
+    const QString out = m_dir.filePath(output);
+    QByteArray none, said;
+    QCOMPARE(run({u"-s"_s, m_dir.filePath(table), u"-o"_s, out}, none, &said), int(UsageError));
+    QVERIFY2(QString::fromUtf8(said).contains(says), said.constData());
+    QVERIFY(!QFile::exists(out));
 }
 
 QTEST_GUILESS_MAIN(TestWorkbook)

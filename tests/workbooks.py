@@ -367,6 +367,61 @@ def make_placement(folder):
     wb.save(folder / "placement.xlsx")
 
 
+def write_alike(folder, name, rows):
+    """The same rows as Czech Excel's CSV (Windows-1250, semicolons, CRLF), Excel's Unicode text
+    (UTF-16, tabs), .xlsx (openpyxl) and .ods (odfpy); a cell of digits as a number cell."""
+    import openpyxl
+    from odf.opendocument import OpenDocumentSpreadsheet
+    from odf.table import Table, TableRow, TableCell
+    from odf.text import P
+
+    with open(folder / f"{name}.csv", "w", encoding="cp1250", newline="") as f:
+        for row in rows:
+            f.write(";".join(row) + "\r\n")
+    with open(folder / f"{name}.txt", "w", encoding="utf-16", newline="") as f:
+        for row in rows:
+            f.write("\t".join(row) + "\r\n")
+
+    def typed(value):
+        try:
+            return float(value.replace(",", ".")) if value.strip() else None
+        except ValueError:
+            return value
+
+    wb = openpyxl.Workbook()
+    wb.active.title = "Data"
+    for row in rows:
+        wb.active.append([typed(v) for v in row])
+    wb.save(folder / f"{name}.xlsx")
+    doc = OpenDocumentSpreadsheet()
+    table = Table(name="Data")
+    for row in rows:
+        r = TableRow()
+        for value in map(typed, row):
+            if isinstance(value, float):
+                c = TableCell(valuetype="float", value=value)
+                c.addElement(P(text=str(value)))
+            elif value is None:
+                c = TableCell()
+            else:
+                c = TableCell(valuetype="string")
+                c.addElement(P(text=value))
+            r.addElement(c)
+        table.addElement(r)
+    doc.spreadsheet.addElement(table)
+    doc.save(str(folder / f"{name}.ods"))
+
+
+def make_alike(folder):
+    """Tables as they come, each in the four formats."""
+    write_alike(folder, "again", [["Parcela", "Výměra", "Pozn"], ["1", "2500", "a"],
+                                  ["2", "abc", "b"]])
+    write_alike(folder, "scales", [["Parcela", "Výměra", "Měřítko mapy", "Způsob"],
+                                   ["1", "2500", "1:2880", "graficky"],
+                                   ["2", "1234,5", "2000", "číselně"]])
+    write_alike(folder, "units", [["Parcela", "Výměra [ha]", "Výměra"], ["1", "0,25", "2500"]])
+
+
 def inspect(path):
     """Where a sheet's results stand and what covers them, as JSON."""
     import openpyxl
@@ -406,6 +461,7 @@ if __name__ == "__main__":
         make_straddle(folder)
         make_long(folder)
         make_placement(folder)
+        make_alike(folder)
     elif command == "inspect":
         inspect(sys.argv[2])
     elif command == "read":

@@ -1,6 +1,7 @@
 #include "filedialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace mezni {
 
@@ -17,8 +18,13 @@ QString QtFileDialogs::openTable(QWidget *parent, const QString &folder)
 
 QString QtFileDialogs::saveResults(QWidget *parent, const QString &proposed)
 {
+    // A workbook's results are a workbook of its kind: only that is offered.
+    const QString suffix = QFileInfo(proposed).suffix().toLower();
+    const QString filter = suffix == u"xlsx"  ? QStringLiteral("Sešit Excelu (*.xlsx *.XLSX)")
+                           : suffix == u"ods" ? QStringLiteral("Sešit OpenDocument (*.ods *.ODS)")
+                                              : tables;
     return QFileDialog::getSaveFileName(parent, QStringLiteral("Uložit výsledky"), proposed,
-                                        tables);
+                                        filter);
 }
 
 } // namespace mezni

@@ -101,7 +101,9 @@ tabletexts::ChoiceNames controlNames()
             u"v poli „Řádek hlavičky“ (%1)"_s,
             u"v seznamu „Oddělovač polí“ (%1)"_s,
             u"v seznamu „Kódování“"_s,
-            u"v seznamu „Desetinný oddělovač“"_s};
+            u"v seznamu „Desetinný oddělovač“"_s,
+            u"v seznamu „Měřítko ze sloupce“"_s,
+            u"v seznamu „Způsob ze sloupce“"_s};
 }
 
 // The delimiters a spreadsheet lets the user choose, as the list names them.
@@ -278,16 +280,30 @@ QWidget *TableWindow::createRuleChoices()
         const qint32 code = c.tag.toInt();
         if (c.slot == Slot::optZpusob) {
             optZpusob.at(std::size_t(c.index)) = b;
-            connect(b, &QRadioButton::toggled, this, [this, code](bool on) {
-                if (on && std::exchange(m_choices.method, methodOfCode(code)) != methodOfCode(code))
+            // The button already checked, clicked: the user's choice too.
+            connect(b, &QRadioButton::clicked, this, [this] {
+                if (!std::exchange(m_choices.methodGiven, true))
                     compute();
+            });
+            connect(b, &QRadioButton::toggled, this, [this, code](bool on) {
+                if (on &&
+                    std::exchange(m_choices.method, methodOfCode(code)) != methodOfCode(code)) {
+                    m_choices.methodGiven = true; // a column found by its header yields
+                    compute();
+                }
             });
         } else {
             optMapa.at(std::size_t(c.index)) = b;
-            connect(b, &QRadioButton::toggled, this, [this, code](bool on) {
-                if (on &&
-                    std::exchange(m_choices.mapClass, mapClassOfCode(code)) != mapClassOfCode(code))
+            connect(b, &QRadioButton::clicked, this, [this] {
+                if (!std::exchange(m_choices.scaleGiven, true))
                     compute();
+            });
+            connect(b, &QRadioButton::toggled, this, [this, code](bool on) {
+                if (on && std::exchange(m_choices.mapClass, mapClassOfCode(code)) !=
+                              mapClassOfCode(code)) {
+                    m_choices.scaleGiven = true;
+                    compute();
+                }
             });
         }
     }
@@ -385,6 +401,12 @@ QWidget *TableWindow::createColumnChoices()
     };
     column(cboSloupec, &TableOptions::areaColumn);
     column(cboPorovnat, &TableOptions::compareColumn);
+    // "žádný": the scale (method) of the buttons, not a column found by its header; before the
+    // choice computes.
+    connect(cboMeritko, &QComboBox::activated, this,
+            [this](int i) { m_choices.scaleGiven = i == 0; });
+    connect(cboZpusob, &QComboBox::activated, this,
+            [this](int i) { m_choices.methodGiven = i == 0; });
     column(cboMeritko, &TableOptions::scaleColumn);
     column(cboZpusob, &TableOptions::methodColumn);
     connect(cboKodSloupec, &QComboBox::activated, this, [this](int i) {

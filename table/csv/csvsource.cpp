@@ -153,6 +153,11 @@ void CsvSource::capture(const std::array<int, capturedFields> &columns, bool all
     m_captureAll = all;
 }
 
+void CsvSource::replaceResults(int first, int end, qint64 fromRow)
+{
+    m_results = {first, end, fromRow};
+}
+
 void CsvSource::scanLookahead(RecordHandler &handler)
 {
     csv::Scanner scanner(m_format.delimiter, m_columns, false);
@@ -178,6 +183,8 @@ bool CsvSource::run(RecordHandler &handler, TableOutput *to)
         return false;
     csv::Scanner scanner(m_format.delimiter, m_columns, m_captureAll, shownFieldLimit);
     scanner.restart(m_start);
+    if (m_results.first >= 0)
+        scanner.cutResults(m_results.first, m_results.end, m_results.fromRow);
     std::size_t emitFrom = m_start;
     qint64 consumed = 0; // bytes erased from the front of the buffer
     const auto end = [&](std::size_t begin, std::size_t terminatorEnd) {
@@ -191,7 +198,9 @@ bool CsvSource::run(RecordHandler &handler, TableOutput *to)
         }
         const std::string_view buffer = m_buffer;
         const std::size_t from = std::exchange(emitFrom, terminatorEnd);
-        return out.passThrough(buffer.substr(from, begin - from)) &&
+        // Earlier results are left out: the sink writes the new ones in their place.
+        const std::size_t own = std::min(begin, scanner.cutAt());
+        return out.passThrough(buffer.substr(from, own - from)) &&
                handler.record(scanner.record()) &&
                out.passThrough(buffer.substr(begin, terminatorEnd - begin));
     };

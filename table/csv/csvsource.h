@@ -40,6 +40,7 @@ public:
     const std::vector<Head> &head() const override { return m_head; }
     qint64 headRecords() const override;
     void capture(const std::array<int, capturedFields> &columns, bool all) override;
+    void replaceResults(int first, int end, qint64 fromRow) override;
     void scanLookahead(RecordHandler &handler) override;
     std::unique_ptr<TableSink> sink(TableOutput &out, const ResultLayout &layout, DecimalMark mark,
                                     int width) override;
@@ -62,6 +63,7 @@ private:
     std::vector<Head> m_head;
     std::array<int, capturedFields> m_columns{-1, -1, -1, -1, -1};
     bool m_captureAll = false;
+    EarlierResults m_results;
     std::unique_ptr<csv::Utf8Check> m_utf8;
     bool m_checkEncoding = false; // a stream decided from its look-ahead
     bool m_decidedOnAscii = false;

@@ -3,6 +3,7 @@
 #include "fieldcapture.h"
 #include "tablesource.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
@@ -36,9 +37,22 @@ public:
     {
         m_pos -= count;
         m_crAt -= m_crPending ? count : 0;
+        if (m_cutAt != std::string_view::npos)
+            m_cutAt -= count;
     }
-    std::size_t settled() const { return m_crPending ? m_crAt : m_pos; }
+    std::size_t settled() const { return std::min(m_crPending ? m_crAt : m_pos, m_cutAt); }
     qint64 rowsEnded() const { return m_row - 1; }
+
+    // The fields [first, end) of the records from fromRow on are results of an earlier
+    // computation: a record of no more than end fields is cut before its field first.
+    void cutResults(int first, int end, qint64 fromRow)
+    {
+        m_cutField = first;
+        m_cutEnd = end;
+        m_cutRow = fromRow;
+    }
+    // In end(): where the record's own bytes end, before its earlier results (npos: at its end).
+    std::size_t cutAt() const { return m_cutAt; }
 
 private:
     enum class Mode { FieldStart, Unquoted, Quoted, QuoteInQuoted };
@@ -59,7 +73,10 @@ private:
     {
         if (m_captureAll)
             m_all.ends.push_back(std::uint32_t(m_all.bytes.size()));
-        ++m_field;
+        if (++m_field == m_cutField && m_row >= m_cutRow) {
+            m_cutAt = m_pos - 1; // the delimiter before the field
+            m_blankBeforeCut = m_record.blank;
+        }
         m_mode = Mode::FieldStart;
         m_record.empty = false;
     }
@@ -69,6 +86,12 @@ private:
         m_record.textLine = true;
         m_record.fields = m_field + 1;
         m_record.unclosedQuoteLine = m_mode == Mode::Quoted ? m_quoteLine : 0;
+        if (m_cutAt != std::string_view::npos) {
+            if (m_field + 1 > m_cutEnd || m_record.unclosedQuoteLine > 0)
+                m_cutAt = std::string_view::npos; // longer than the results: kept whole
+            else
+                m_record.blank = m_blankBeforeCut;
+        }
         for (std::size_t slot = 0; slot < capturedFields; ++slot) {
             if (m_columns[slot] >= 0 && m_columns[slot] <= m_field)
                 m_record.captured[slot] = Cell{m_bytes[slot].text()};
@@ -79,6 +102,7 @@ private:
             m_all.ends.push_back(std::uint32_t(m_all.bytes.size()));
         m_record.all = m_captureAll ? &m_all : nullptr;
         const bool go = end(begin, endAt);
+        m_cutAt = std::string_view::npos;
         ++m_line;
         m_mode = Mode::FieldStart;
         m_field = 0;
@@ -99,6 +123,10 @@ private:
     bool m_quotedCr = false; // a carriage return inside quotes, not yet known to start a CRLF
     int m_field = 0;
     qint64 m_row = 1, m_line = 1, m_quoteLine = 0;
+    int m_cutField = -1, m_cutEnd = 0;
+    qint64 m_cutRow = 0;
+    std::size_t m_cutAt = std::string_view::npos;
+    bool m_blankBeforeCut = true;
     std::array<FieldCapture, capturedFields> m_bytes;
     FieldBytes m_all;
     Record m_record;

@@ -92,9 +92,9 @@ constexpr std::pair<Space, std::string_view> qualified[] = {{Office, "automatic-
                                                             {Text, "tab"},
                                                             {Text, "line-break"},
                                                             {Office, "string-value"},
-    {Calcext, "conditional-formats"},
-    {Calcext, "conditional-format"},
-    {Calcext, "target-range-address"}};
+                                                            {Calcext, "conditional-formats"},
+                                                            {Calcext, "conditional-format"},
+                                                            {Calcext, "target-range-address"}};
 
 long long toNumber(std::string_view text, long long fallback)
 {
@@ -440,7 +440,10 @@ bool Ods::row(xml::Scanner &s, RowVisitor &visitor, qint64 &previous)
             if (!cell(s, visitor, position, count, holds))
                 return false;
             if (inTail) {
-                if (holds)
+                // Only the results of an earlier computation may hold anything there.
+                const bool earlier = position >= m_place->start &&
+                                     position + count <= m_place->start + m_place->replaced;
+                if (holds && !earlier)
                     return fail(tabletexts::workbookDamaged());
                 kept.raw = std::string(s.bytesAt(begin, s.end()));
                 tail.push_back(std::move(kept));
@@ -482,7 +485,7 @@ bool Ods::row(xml::Scanner &s, RowVisitor &visitor, qint64 &previous)
     }
     // The cells of the row's end around the results: the part before them, the results (every
     // column of theirs, cells by position), the part after them.
-    const int start = m_place->start, end = m_place->start + m_place->columns;
+    const int start = m_place->start, end = start + std::max(m_place->columns, m_place->replaced);
     std::string written;
     if (m_cells.empty()) {
         for (const TailCell &c : tail)
@@ -538,8 +541,7 @@ bool Ods::trimFormats(xml::Scanner &s)
         }
         const xml::Attribute *address = attribute(s, Q::CalcextTargetRangeAddress);
         const std::string ranges = valueOf(address);
-        const std::string trimmed =
-            withoutColumnsOds(ranges, m_place->start, m_place->columns);
+        const std::string trimmed = withoutColumnsOds(ranges, m_place->start, m_place->columns);
         std::string piece(s.raw());
         if (address && trimmed != ranges) {
             const auto at = std::size_t(address->valueBegin - s.begin());

@@ -68,6 +68,8 @@ struct Placement
 {
     int start = 0;   // the first result column (0-based)
     int columns = 0; // how many (0: nothing is added)
+    // The results of an earlier computation from start on: their cells are left out.
+    int replaced = 0;
     qint64 lastRow = 0;
     std::vector<int> widths; // each result column's width, in characters
 };

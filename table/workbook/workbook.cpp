@@ -97,6 +97,7 @@ public:
     std::array<int, capturedFields> m_columns{-1, -1, -1, -1, -1};
     mutable std::array<FieldCapture, capturedFields> m_captures;
     bool m_captureAll = false;
+    EarlierResults m_results;
     bool m_firstPass = false;
     bool m_chosenBefore = false; // the sheet was chosen before the first pass
     RecordHandler *m_handler = nullptr;
@@ -372,6 +373,11 @@ void WorkbookSource::capture(const std::array<int, capturedFields> &columns, boo
     d->m_captureAll = all;
 }
 
+void WorkbookSource::replaceResults(int first, int end, qint64 fromRow)
+{
+    d->m_results = {first, end, fromRow};
+}
+
 void WorkbookSource::scanLookahead(RecordHandler &handler)
 {
     for (const spreadsheet::Row &row : d->m_chosen.lookahead)
@@ -428,7 +434,9 @@ std::unique_ptr<TableSink> WorkbookSource::sink(TableOutput &, const ResultLayou
                                                 DecimalMark, int width)
 {
     spreadsheet::Placement &p = d->m_place;
-    p.start = std::max(width, d->m_chosen.used);
+    const EarlierResults &earlier = d->m_results;
+    p.start = earlier.first >= 0 ? earlier.first : std::max(width, d->m_chosen.used);
+    p.replaced = earlier.first >= 0 ? earlier.end - earlier.first : 0;
     p.columns = layout.size();
     p.lastRow = d->m_chosen.lastRow;
     // Never past the last column a sheet can have: refused before anything is written.

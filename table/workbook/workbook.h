@@ -31,6 +31,7 @@ public:
     const std::vector<Head> &head() const override;
     qint64 headRecords() const override;
     void capture(const std::array<int, capturedFields> &columns, bool all) override;
+    void replaceResults(int first, int end, qint64 fromRow) override;
     void scanLookahead(RecordHandler &handler) override;
     std::unique_ptr<TableSink> sink(TableOutput &out, const ResultLayout &layout, DecimalMark mark,
                                     int width) override;

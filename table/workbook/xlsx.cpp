@@ -480,8 +480,9 @@ bool Xlsx::row(xml::Scanner &s, RowVisitor &visitor, qint64 &previous)
             if (!cell(s, visitor, column))
                 return false;
             if (inTail) {
-                // The results' columns hold nothing (the first pass saw to that).
-                if (m_row.used > m_place->start)
+                // The results' columns hold nothing (the first pass saw to that), or the
+                // results of an earlier computation, left out.
+                if (m_row.used > m_place->start + m_place->replaced)
                     return fail(tabletexts::workbookDamaged());
                 tail.push_back({begin, s.end(), column});
             }
@@ -506,7 +507,8 @@ bool Xlsx::row(xml::Scanner &s, RowVisitor &visitor, qint64 &previous)
     }
     s.insert(m_cells);
     if (holding) {
-        const int first = m_place->start, last = m_place->start + m_place->columns;
+        const int first = m_place->start,
+                  last = first + std::max(m_place->columns, m_place->replaced);
         for (const Tail &c : tail)
             if (m_cells.empty() || c.column < first || c.column >= last)
                 s.insert(s.bytesAt(c.begin, c.end));
