@@ -585,6 +585,7 @@ void TableWindow::arrange(QWidget *rule, QWidget *columns, QLayout *status)
     topLayout->addWidget(rule);
     topLayout->addWidget(columns);
     auto *scroll = new ChoicesArea(top);
+    m_choicesArea = scroll;
     m_choicesBox = top;
 
     auto *all = new QVBoxLayout(this);
@@ -811,13 +812,39 @@ void TableWindow::finished(quint64 id, const TableResult &result,
     grdTabulka->setAccessibleDescription(lblSouhrn->text());
     QAccessibleEvent alert(lblSouhrn, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
-    // Where the area column is to be chosen, the list takes the focus, unless the user is at
-    // another choice already.
-    const QWidget *focus = focusWidget();
-    if (!result.usageError.isEmpty() && result.columns.area < 0 && cboSloupec->count() > 0 &&
-        (!focus || focus == grdTabulka))
-        cboSloupec->setFocus(Qt::OtherFocusReason);
+    // The control the message names is brought into view and takes the focus (the area column's
+    // list where that is to be chosen), unless the user is at another choice already.
+    QWidget *named = namedControl(message);
+    if (!named && !result.usageError.isEmpty() && result.columns.area < 0 &&
+        cboSloupec->count() > 0)
+        named = cboSloupec;
+    if (named && named->isVisible()) {
+        m_choicesArea->ensureWidgetVisible(named);
+        const QWidget *focus = focusWidget();
+        if (!focus || focus == grdTabulka)
+            named->setFocus(Qt::OtherFocusReason);
+    }
     emit computed();
+}
+
+// The first control a message names (as controlNames() words it), or none.
+QWidget *TableWindow::namedControl(const QString &message) const
+{
+    const std::pair<const char16_t *, QWidget *> controls[] = {
+        {u"„Sloupec s výměrou“", cboSloupec},    {u"„Porovnat se sloupcem“", cboPorovnat},
+        {u"„Bez hlavičky“", chkBezHlavicky},     {u"„Řádek hlavičky“", spnHlavicka},
+        {u"„Oddělovač polí“", cboOddelovac},     {u"„Kódování“", cboKodovani},
+        {u"„Desetinný oddělovač“", cboDesetinna}, {u"„List sešitu“", cboList}};
+    QWidget *first = nullptr;
+    qsizetype firstAt = message.size();
+    for (const auto &[name, control] : controls) {
+        const qsizetype at = message.indexOf(QStringView(name));
+        if (at >= 0 && at < firstAt) {
+            first = control;
+            firstAt = at;
+        }
+    }
+    return first;
 }
 
 // The lists show the header's names, each choice as detected unless the user made it.

@@ -24,6 +24,7 @@ class QGroupBox;
 class QLayout;
 class QFileSystemWatcher;
 class QLabel;
+class QScrollArea;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -91,6 +92,7 @@ private:
     void tableChangedOnDisk();
     void showMessage();
     void showChoices(const TableResult &plan);
+    QWidget *namedControl(const QString &message) const;
     void showOnlyProblems(bool only);
     void goToProblem(bool forward);
     void copySelection() const;
@@ -151,6 +153,7 @@ private:
     QSpinBox *spnHlavicka = nullptr;
     QCheckBox *chkBezHlavicky = nullptr;
     QWidget *m_choicesBox = nullptr; // every choice above the table
+    QScrollArea *m_choicesArea = nullptr; // showing them, scrolled where they do not fit
     QLabel *lblZprava = nullptr;
     QTableView *grdTabulka = nullptr;
     QLabel *lblSouhrn = nullptr;

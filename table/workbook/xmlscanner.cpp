@@ -397,6 +397,7 @@ Token Scanner::next()
         if (head.substr(0, 2) == "\xFE\xFF" || head.substr(0, 2) == "\xFF\xFE")
             return fail(u"část sešitu je v kódování UTF-16, které program nečte"_s);
         if (head.substr(0, 3) == "\xEF\xBB\xBF") {
+            m_bomLength = 3;
             m_begin = m_base;
             m_pos = 3;
             m_end = m_base + 3;
@@ -642,6 +643,9 @@ bool Scanner::wellFormedSpecial(bool instruction, std::string_view body, bool at
     const std::string_view target = body.substr(0, at);
     if (!checkName(target))
         return false;
+    for (const char c : target) // not read as a name: its characters checked here
+        if (!(nameTable[std::uint8_t(c)] & 2))
+            return false;
     std::string lower(target);
     for (char &c : lower)
         c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -743,7 +747,7 @@ Token Scanner::scanSpecial()
         m_token = cdata ? Token::CData : Token::Other;
         if (cdata && m_check && m_open.empty())
             return fail(u"část sešitu má text mimo svůj kořenový prvek"_s);
-        if (m_check && !cdata && !wellFormedSpecial(rest[1] == '?', m_text, m_begin <= 3))
+        if (m_check && !cdata && !wellFormedSpecial(rest[1] == '?', m_text, m_begin == m_bomLength))
             return fail(u"část sešitu má neplatný komentář, instrukci nebo deklaraci XML"_s);
         if (!cdata && rest[1] == '?' && m_text.substr(0, 4) == "xml " && m_begin <= 3) {
             // The declaration: the encoding the part says it is in.

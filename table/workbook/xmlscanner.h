@@ -199,6 +199,7 @@ private:
     const std::string m_noNamespace;
     bool m_rootSeen = false, m_rootClosed = false, m_started = false;
     std::string m_encoding;
+    qint64 m_bomLength = 0; // where the declaration can stand
     QString m_error;
 };
 
