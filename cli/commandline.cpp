@@ -85,7 +85,8 @@ tabletexts::ChoiceNames optionNames()
             u"volbou --kodovani"_s,
             u"volbou --desetinna carka nebo --desetinna tecka"_s,
             u"volbou --sloupec-meritka, nebo měřítko všech řádků volbou -m"_s,
-            u"volbou --sloupec-zpusobu, nebo způsob všech řádků volbou -z"_s};
+            u"volbou --sloupec-zpusobu, nebo způsob všech řádků volbou -z"_s,
+            u"volbou --list '%1'"_s};
 }
 
 // The options, declared once.

@@ -94,7 +94,7 @@ public:
 
 private:
     int column(const QString &wanted, QString &error) const;
-    QString noAreaColumn() const;
+    QString noAreaColumn(qint64 &likelyHeaderRow) const;
 
     const TableSource &m_source;
     const TableOptions &m_options;
@@ -149,7 +149,7 @@ std::optional<char> likelyDelimiter(const QStringList &headers, char delimiter)
     return std::nullopt;
 }
 
-QString Resolver::noAreaColumn() const
+QString Resolver::noAreaColumn(qint64 &likelyHeaderRow) const
 {
     if (const std::optional<char> d = likelyDelimiter(m_headers, m_source.format().delimiter))
         return tabletexts::likelyDelimiter(m_headers, *d, m_options.names);
@@ -157,8 +157,10 @@ QString Resolver::noAreaColumn() const
     for (const Head &h : m_source.head()) {
         if (h.row <= m_options.headerRow.value_or(1))
             continue;
-        if (std::any_of(h.fields.begin(), h.fields.end(), isAreaHeader))
+        if (std::any_of(h.fields.begin(), h.fields.end(), isAreaHeader)) {
+            likelyHeaderRow = h.row;
             return text + tabletexts::headerLooksLater(h.row, m_options.names);
+        }
     }
     const auto looksLikeNumber = [&](const QString &field) {
         const std::string bytes = m_source.encode(field);
@@ -241,7 +243,7 @@ QString Resolver::resolve(TableColumns &c)
         if (candidates.isEmpty())
             return c.compare >= 0 && isAreaHeader(m_headers[c.compare])
                        ? tabletexts::onlyAreaColumnCompared(m_headers[c.compare], m_options.names)
-                       : noAreaColumn();
+                       : noAreaColumn(c.likelyHeaderRow);
         if (candidates.size() > 1)
             return tabletexts::manyAreaColumns(m_headers, candidates, m_options.names);
         c.area = candidates.front();

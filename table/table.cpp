@@ -237,6 +237,8 @@ private:
 namespace {
 TableResult processText(QIODevice &in, TableOutput *out, const TableOptions &options,
                         const QLocale &locale, TableObserver *observer);
+QString sheetWithArea(QIODevice &in, const TableResult &read, const TableOptions &options,
+                      const QLocale &locale);
 } // namespace
 
 TableResult processTable(QIODevice &in, TableOutput *out, const TableOptions &options,
@@ -270,10 +272,43 @@ TableResult processTable(QIODevice &in, TableOutput *out, const TableOptions &op
             return result;
         }
     }
-    return processText(in, out, options, locale, observer);
+    TableResult result = processText(in, out, options, locale, observer);
+    if (!result.usageError.isEmpty() && result.columns.area < 0)
+        result.likelySheet = sheetWithArea(in, result, options, locale);
+    if (!result.likelySheet.isEmpty())
+        result.usageError += tabletexts::sheetHasArea(result.likelySheet, options.names);
+    return result;
 }
 
 namespace {
+
+// Reads no row: only how the table's columns resolve.
+class ColumnsOnly final : public TableObserver
+{
+public:
+    void started(const TableResult &) override {}
+    bool record(const Record &, Kind, const RowCells *) override { return false; }
+    void pendingAreRows(const RowCells &) override {}
+};
+
+// A workbook whose first sheet has no area column (a cover sheet): the first other sheet that
+// has one, if the user named no sheet.
+QString sheetWithArea(QIODevice &in, const TableResult &read, const TableOptions &options,
+                      const QLocale &locale)
+{
+    if (!options.sheet.isEmpty() || read.sheets.size() < 2 || in.isSequential())
+        return {};
+    for (const QString &other : read.sheets) {
+        if (other == read.sheet || !in.seek(0))
+            continue;
+        TableOptions probe = options;
+        probe.sheet = other;
+        ColumnsOnly columnsOnly;
+        if (processText(in, nullptr, probe, locale, &columnsOnly).columns.area >= 0)
+            return other;
+    }
+    return {};
+}
 
 TableResult processText(QIODevice &in, TableOutput *out, const TableOptions &options,
                         const QLocale &locale, TableObserver *observer)
@@ -302,6 +337,8 @@ TableResult processSource(TableSource &from, TableOutput *out, const TableOption
     result.head = source->head();
     result.headRecords = source->headRecords();
     result.usedWidth = source->usedWidth();
+    result.sheets = source->sheets();
+    result.sheet = source->sheet();
     TableColumns &columns = result.columns;
     result.usageError = resolveColumns(*source, options, columns);
     // Unresolved columns end the table, unless it is only being shown.
@@ -314,8 +351,6 @@ TableResult processSource(TableSource &from, TableOutput *out, const TableOption
                     observer != nullptr);
     if (columns.replaced > 0)
         source->replaceResults(columns.width, columns.width + columns.replaced, columns.headerRow);
-    result.sheets = source->sheets();
-    result.sheet = source->sheet();
 
     RowRules &rules = result.rules;
     rules.method = options.method;

@@ -73,6 +73,8 @@ struct TableColumns
     // A column whose header says it holds the scale (method): read where scale (method) is it,
     // not used where the user chose (-1: none found).
     int scaleByHeader = -1, methodByHeader = -1;
+    // Where no area column was found: a later row that looks like the header (0: none).
+    qint64 likelyHeaderRow = 0;
 };
 
 struct TableResult
@@ -90,6 +92,8 @@ struct TableResult
     RowRules rules;       // how the rows were read
     QStringList sheets;   // a workbook's sheets, and the one read
     QString sheet;
+    // Where the sheet read has no area column: another sheet that has one (none: empty).
+    QString likelySheet;
 
     bool complete() const { return summary.failed == 0 && summary.encodingChangedRow == 0; }
 };

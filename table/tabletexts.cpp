@@ -334,6 +334,12 @@ QString sheetMissing(const QString &wanted, const QStringList &sheets)
     return u"List %1 v sešitu není. Listy: %2."_s.arg(quoted(wanted), columnList(sheets));
 }
 
+QString sheetHasArea(const QString &sheet, const ChoiceNames &names)
+{
+    return u" Sloupec s výměrou má list %1: zvolte jej %2."_s.arg(quoted(sheet),
+                                                                  names.sheet.arg(sheet));
+}
+
 QString sheetEmpty(const QString &sheet)
 {
     return u"List %1 je prázdný."_s.arg(quoted(sheet));

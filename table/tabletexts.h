@@ -32,6 +32,7 @@ struct ChoiceNames
     QString decimal;
     QString scale;  // where the scale is chosen, or its column
     QString method; // the same for the method
+    QString sheet;  // %1: the sheet's name
 };
 
 // "1 řádek", "3 řádky", "5 řádků": the Czech plural of a counted word.
@@ -101,6 +102,8 @@ QString noRoomForResults(const QString &sheet, int columns);
 QString workbookProtected();
 QString sheetMissing(const QString &wanted, const QStringList &sheets);
 QString sheetEmpty(const QString &sheet);
+// Another sheet of the workbook has the area column the one read lacks.
+QString sheetHasArea(const QString &sheet, const ChoiceNames &names);
 QString notText(NotText kind);
 // Choices a file cannot take: a delimiter or an encoding for a workbook, another encoding for
 // Unicode (UTF-16) text.

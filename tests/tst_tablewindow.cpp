@@ -272,6 +272,8 @@ private slots:
     void opensAndClosesWorkbooks_data();
     void opensAndClosesWorkbooks();
     void closesWhileItsReadWaits();
+    void appliesWhatTheMessageKnows_data();
+    void appliesWhatTheMessageKnows();
 
 private:
     QTemporaryDir m_dir;
@@ -1082,6 +1084,38 @@ void TestTableWindow::closesWhileItsReadWaits()
     QVERIFY(TableWindow::readingAfterClose());
     pipe.release();
     QTRY_VERIFY(!TableWindow::readingAfterClose());
+}
+
+// What a message knows (the sheet with the area column, the header's row) is chosen and shown.
+void TestTableWindow::appliesWhatTheMessageKnows_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("shown");
+
+    const QString title = writeFile(m_dir, u"titulek.csv"_s,
+                                    "Seznam parcel;;\nParcela;V\xC3\xBDm\xC4\x9Bra;X\n1;2500;\n");
+    QTest::newRow("a title row above the header") << title << u"spnHlavicka"_s << u"2"_s;
+    for (const char *name : {"cover.xlsx", "cover.ods"})
+        QTest::newRow(name) << QStringLiteral(MO_TEST_WORKBOOKS "/") + QLatin1StringView(name)
+                            << u"cboList"_s << u"Data"_s;
+}
+
+void TestTableWindow::appliesWhatTheMessageKnows()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, control);
+    QFETCH(QString, shown);
+    if (!QFile::exists(path))
+        QSKIP("the workbooks are written by tests/workbooks.py (python3-openpyxl, python3-odf)");
+    Opened opened(path);
+    QVERIFY(opened.computed);
+    QTRY_VERIFY(!opened.w.isBusy());
+    QVERIFY2(opened.w.summary().startsWith(u"Spočten"_s), qPrintable(opened.w.summary()));
+    QVERIFY2(opened.w.message().contains(u"je zvolen"_s), qPrintable(opened.w.message()));
+    QWidget *box = child<QWidget>(opened.w, control);
+    const auto *spin = qobject_cast<QSpinBox *>(box);
+    QCOMPARE(spin ? spin->text() : qobject_cast<QComboBox *>(box)->currentText(), shown);
 }
 
 int main(int argc, char *argv[])

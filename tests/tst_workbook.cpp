@@ -508,6 +508,11 @@ void TestWorkbook::workbookNeverUnderTextName_data()
     QTest::newRow(".xlsx to .csv") << u"again.xlsx"_s << u"vysledky.csv"_s << u"„vysledky.xlsx“"_s;
     QTest::newRow(".ods to .TXT") << u"again.ods"_s << u"VYSLEDKY.TXT"_s << u"„VYSLEDKY.ods“"_s;
     QTest::newRow(".xlsx to .tsv") << u"again.xlsx"_s << u"v.tsv"_s << u"„v.xlsx“"_s;
+    // Not about the name: a cover sheet first names the sheet with the area column.
+    QTest::newRow("a cover sheet, .xlsx")
+        << u"cover.xlsx"_s << u"v.xlsx"_s << u"list „Data“: zvolte jej volbou --list 'Data'"_s;
+    QTest::newRow("a cover sheet, .ods")
+        << u"cover.ods"_s << u"v.ods"_s << u"list „Data“: zvolte jej volbou --list 'Data'"_s;
 }
 
 void TestWorkbook::workbookNeverUnderTextName()

@@ -422,6 +422,39 @@ def make_alike(folder):
     write_alike(folder, "units", [["Parcela", "Výměra [ha]", "Výměra"], ["1", "0,25", "2500"]])
 
 
+def make_cover(folder):
+    """A cover sheet first, the parcels on the second sheet "Data"."""
+    import openpyxl
+    from odf.opendocument import OpenDocumentSpreadsheet
+    from odf.table import Table, TableRow, TableCell
+    from odf.text import P
+
+    sheets = [("Úvod", [["Seznam parcel"], ["Zpracoval: geodet"]]),
+              ("Data", [["Parcela", "Výměra"], ["1", 2500], ["2", 120]])]
+    wb = openpyxl.Workbook()
+    wb.remove(wb.active)
+    for name, rows in sheets:
+        ws = wb.create_sheet(name)
+        for row in rows:
+            ws.append(row)
+    wb.save(folder / "cover.xlsx")
+    doc = OpenDocumentSpreadsheet()
+    for name, rows in sheets:
+        table = Table(name=name)
+        for row in rows:
+            r = TableRow()
+            for value in row:
+                if isinstance(value, int):
+                    c = TableCell(valuetype="float", value=value)
+                else:
+                    c = TableCell(valuetype="string")
+                c.addElement(P(text=str(value)))
+                r.addElement(c)
+            table.addElement(r)
+        doc.spreadsheet.addElement(table)
+    doc.save(str(folder / "cover.ods"))
+
+
 def inspect(path):
     """Where a sheet's results stand and what covers them, as JSON."""
     import openpyxl
@@ -462,6 +495,7 @@ if __name__ == "__main__":
         make_long(folder)
         make_placement(folder)
         make_alike(folder)
+        make_cover(folder)
     elif command == "inspect":
         inspect(sys.argv[2])
     elif command == "read":

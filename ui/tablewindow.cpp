@@ -103,7 +103,8 @@ tabletexts::ChoiceNames controlNames()
             u"v seznamu „Kódování“"_s,
             u"v seznamu „Desetinný oddělovač“"_s,
             u"v seznamu „Měřítko ze sloupce“"_s,
-            u"v seznamu „Způsob ze sloupce“"_s};
+            u"v seznamu „Způsob ze sloupce“"_s,
+            u"v seznamu „List sešitu“"_s};
 }
 
 // The delimiters a spreadsheet lets the user choose, as the list names them.
@@ -644,6 +645,7 @@ void TableWindow::compute(bool read)
         m_kept.reset();
     m_opening = {};
     m_note.clear();
+    m_applied.clear();
     m_job = ++m_jobs;
     m_started = false;
     m_worker->setCurrent(m_job);
@@ -762,6 +764,25 @@ void TableWindow::finished(quint64 id, const TableResult &result,
         return;
     m_busy = false;
     m_result = result;
+    // What the message already knows is applied, where the user has not chosen otherwise: the
+    // sheet that has the area column, the row the header is on; and shown in its control.
+    QString applied;
+    if (!result.usageError.isEmpty() && !result.likelySheet.isEmpty() &&
+        m_choices.sheet.isEmpty()) {
+        m_choices.sheet = result.likelySheet;
+        applied = u"První list sešitu nemá sloupec s výměrou, list %1 jej má: je zvolen v seznamu "
+                  "„List sešitu“."_s.arg(quoted(result.likelySheet));
+    } else if (!result.usageError.isEmpty() && result.columns.likelyHeaderRow > 0 &&
+               !m_choices.headerRow && !m_choices.noHeader) {
+        m_choices.headerRow = result.columns.likelyHeaderRow;
+        applied = u"Hlavička tabulky je až na řádku %1: je zvolen v poli „Řádek hlavičky“."_s.arg(
+            result.columns.likelyHeaderRow);
+    }
+    if (!applied.isEmpty()) {
+        compute(true);
+        m_applied = applied;
+        return;
+    }
     // Read from the file: the figures shown are of the file as it was opened.
     if (!m_kept) {
         m_stamp = m_opening;
@@ -831,9 +852,9 @@ void TableWindow::finished(quint64 id, const TableResult &result,
 QWidget *TableWindow::namedControl(const QString &message) const
 {
     const std::pair<const char16_t *, QWidget *> controls[] = {
-        {u"„Sloupec s výměrou“", cboSloupec},    {u"„Porovnat se sloupcem“", cboPorovnat},
-        {u"„Bez hlavičky“", chkBezHlavicky},     {u"„Řádek hlavičky“", spnHlavicka},
-        {u"„Oddělovač polí“", cboOddelovac},     {u"„Kódování“", cboKodovani},
+        {u"„Sloupec s výměrou“", cboSloupec},     {u"„Porovnat se sloupcem“", cboPorovnat},
+        {u"„Bez hlavičky“", chkBezHlavicky},      {u"„Řádek hlavičky“", spnHlavicka},
+        {u"„Oddělovač polí“", cboOddelovac},      {u"„Kódování“", cboKodovani},
         {u"„Desetinný oddělovač“", cboDesetinna}, {u"„List sešitu“", cboList}};
     QWidget *first = nullptr;
     qsizetype firstAt = message.size();
@@ -1087,6 +1108,8 @@ void TableWindow::tableChangedOnDisk()
 void TableWindow::showMessage()
 {
     QString text = m_message;
+    if (!m_applied.isEmpty())
+        text += (text.isEmpty() ? u""_s : u"\n"_s) + m_applied;
     if (!m_changed.isEmpty())
         text += (text.isEmpty() ? u""_s : u"\n"_s) + m_changed;
     lblZprava->setText(text);

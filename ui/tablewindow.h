@@ -122,6 +122,7 @@ private:
     FileStamp m_stamp, m_opening;
     QString m_changed;
     QString m_message; // what the last computation says above the table
+    QString m_applied; // a choice the window made from what a message knew
     QFileSystemWatcher *m_watcher = nullptr;
     TableResult m_result;
     std::shared_ptr<const KeptTable> m_kept; // the last reading to its end
@@ -152,7 +153,7 @@ private:
     QGroupBox *fraMapa = nullptr;
     QSpinBox *spnHlavicka = nullptr;
     QCheckBox *chkBezHlavicky = nullptr;
-    QWidget *m_choicesBox = nullptr; // every choice above the table
+    QWidget *m_choicesBox = nullptr;      // every choice above the table
     QScrollArea *m_choicesArea = nullptr; // showing them, scrolled where they do not fit
     QLabel *lblZprava = nullptr;
     QTableView *grdTabulka = nullptr;
