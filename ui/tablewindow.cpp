@@ -391,6 +391,9 @@ QWidget *TableWindow::createColumnChoices()
     cboOddelovac->addItem(u"podle tabulky"_s);
     for (const auto &[d, name] : delimiters)
         cboOddelovac->addItem(QString::fromUtf16(name), QString(QChar::fromLatin1(d)));
+    // The program's own words, never cut: "podle tabulky (Windows-1250)".
+    for (QComboBox *box : {cboDesetinna, cboOddelovac, cboKodovani})
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     // A column chosen: the rows kept compute again; a choice of how to read reads anew.
     const auto column = [this](QComboBox *box, QString TableOptions::*chosen) {
