@@ -53,4 +53,19 @@ private:
     std::string m_text, m_blanks;
 };
 
+// The first field of fields that holds anything, the columns skip1 and skip2 left out: a row's
+// label (see Record::label), its text kept in capture.
+inline std::optional<Cell> labelOf(const FieldBytes &fields, int skip1, int skip2,
+                                   FieldCapture &capture)
+{
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (int(i) == skip1 || int(i) == skip2)
+            continue;
+        const Cell cell = capture.of(fields.field(i), fields.kind(i));
+        if (cell.kind != CellKind::Text || !cell.text.empty())
+            return cell;
+    }
+    return std::nullopt;
+}
+
 } // namespace mezni

@@ -37,7 +37,16 @@ std::uint8_t KeptRows::flagsOf(const Record &r)
 void KeptRows::add(const Record &record, RowState state, const std::vector<std::string> &results)
 {
     static const FieldBytes none;
+    if (record.sums != 0)
+        sums.emplace_back(size(), record.sums);
     add(record.all ? *record.all : none, record.row, flagsOf(record), state, results);
+}
+
+std::uint64_t KeptRows::sumsOf(std::size_t row) const
+{
+    const auto at = std::lower_bound(sums.begin(), sums.end(), row,
+                                     [](const auto &s, std::size_t r) { return s.first < r; });
+    return at != sums.end() && at->first == row ? at->second : 0;
 }
 
 void KeptRows::add(const FieldBytes &fields, qint64 number, std::uint8_t flag, RowState state,
@@ -143,6 +152,8 @@ template<typename Visit> bool KeptSource::replay(Visit &&visit, qint64 limit)
                 else
                     r.captured[slot].reset();
             }
+            r.label = labelOf(m_fields, m_columns[AreaField], m_columns[ComparedField], m_label);
+            r.sums = rows.sumsOf(i);
             r.all = m_all ? &m_fields : nullptr;
             if (!visit(r))
                 return false;

@@ -23,6 +23,7 @@ enum class RowState : std::uint8_t {
     Failed,   // the reason in "Chyba"
     Unclosed, // a quote never closed: the rest of the file, without results
     Unread,   // the columns are not chosen yet: no results
+    Total,    // a total row ("Celkem"): no results, not counted, no problem
 };
 
 inline bool isProblem(RowState s)
@@ -46,6 +47,8 @@ struct KeptRows
     // For each column (results included), the row with its longest cell and that cell's length in
     // bytes: where a view measures how wide the column has to be.
     std::vector<std::pair<std::size_t, std::size_t>> longest;
+    // The rows with sum formulas (see Record::sums), few: each row's index and its columns.
+    std::vector<std::pair<std::size_t, std::uint64_t>> sums;
 
     void add(const Record &record, RowState state, const std::vector<std::string> &results);
     // A record kept before it was known what it is: its fields, number and flags as they were.
@@ -54,6 +57,7 @@ struct KeptRows
     std::size_t size() const { return starts.size(); }
     // The row's fields, its result cells after them (fieldCounts says where).
     void read(std::size_t row, FieldBytes &fields) const;
+    std::uint64_t sumsOf(std::size_t row) const;
 
     static std::uint8_t flagsOf(const Record &record);
 };
@@ -106,6 +110,7 @@ private:
     std::shared_ptr<const KeptTable> m_table;
     std::array<int, capturedFields> m_columns{-1, -1, -1, -1, -1};
     std::array<FieldCapture, capturedFields> m_captures;
+    FieldCapture m_label;
     bool m_all = false;
     FieldBytes m_fields;
     qint64 m_done = 0, m_total = 0;

@@ -2,15 +2,19 @@
 
 #include "choices.h"
 #include "numbers.h"
+#include "table.h"
 #include "tabletexts.h"
 
 #include <QLocale>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <variant>
 
 namespace mezni {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -91,7 +95,9 @@ RowFields rowFields(const Record &record)
             record.captured[ComparedField],
             record.captured[ScaleField],
             record.captured[MethodField],
-            record.captured[CodeField]};
+            record.captured[CodeField],
+            record.label,
+            record.sums};
 }
 
 namespace {
@@ -122,11 +128,37 @@ std::variant<qint32, QString> codeOf(const std::optional<Cell> &cell, int column
     return *code;
 }
 
+// A label that names a total: "Celkem", "Součet" or "Úhrn" as its first word, in any case, with
+// or without diacritics ("Celkem:", "Celkem za obec").
+bool namesTotal(const Cell &label, TableEncoding encoding)
+{
+    if (label.kind != CellKind::Text || label.text.empty())
+        return false;
+    // Most labels are parcel numbers: no text to decode for them.
+    const unsigned char first = static_cast<unsigned char>(label.text.front());
+    if (first < 0x80 && !std::strchr("CcSsUu", first))
+        return false;
+    const QString text = decodeTable(label.text.substr(0, 32), encoding);
+    qsizetype end = 0;
+    while (end < text.size() && (text[end].isLetter() || text[end].isMark()))
+        ++end;
+    if (end == 0 || (end < text.size() && text[end].isLetterOrNumber()))
+        return false;
+    const QString word = foldedKey(text.left(end));
+    return word == u"celkem"_s || word == u"soucet"_s || word == u"uhrn"_s;
+}
+
 } // namespace
 
 RowCells evaluateRow(const RowFields &fields, const RowRules &rules)
 {
     RowCells cells;
+    const bool sum = rules.areaColumn >= 0 && rules.areaColumn < 64 &&
+                     (fields.sums >> rules.areaColumn & 1) != 0;
+    if (sum || (fields.label && namesTotal(*fields.label, rules.encoding))) {
+        cells.total = true;
+        return cells;
+    }
     if (fields.count > rules.width) {
         cells.error = tabletexts::tooManyFields(fields.count, rules.width);
         return cells;

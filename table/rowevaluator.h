@@ -8,6 +8,7 @@
 #include "tablesource.h"
 
 #include <QString>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -42,6 +43,8 @@ struct RowFields
     std::optional<Cell> scale;
     std::optional<Cell> method;
     std::optional<Cell> code;
+    std::optional<Cell> label; // see Record::label
+    std::uint64_t sums = 0;    // see Record::sums
 };
 
 // The same of a record, whatever its source: the one way a row's fields reach the evaluator.
@@ -57,6 +60,9 @@ struct RowCells
     std::optional<bool> verdict;
     QString error;
     bool decimalMark = false; // the error is a number the table's decimal mark does not settle
+    // A total row ("Celkem", "Součet", "Úhrn", or an area that sums others): no figures, no row
+    // of the count.
+    bool total = false;
 };
 
 // Pure: fields in, cells out.

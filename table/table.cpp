@@ -20,6 +20,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int failedRowsNamed = 10;
+constexpr int totalRowsNamed = 5;
 // Rows looked at for a header further down, where the first row has no area column.
 constexpr std::size_t rowsForHints = 30;
 
@@ -162,6 +163,13 @@ public:
         if (m_rules.areaColumn < 0) // the columns are not resolved: shown without results
             return observe(r, Kind::Row);
         const RowCells cells = evaluateRow(rowFields(r), m_rules);
+        if (cells.total) { // passed through as it is, not counted
+            if (++m_summary.totals <= totalRowsNamed)
+                m_summary.firstTotalRows += r.row;
+            if (m_summary.totals == 1 && r.label)
+                m_summary.firstTotalLabel = decodeTable(r.label->text, m_rules.encoding).trimmed();
+            return observe(r, Kind::Total, &cells);
+        }
         if (cells.decimalMark)
             ++m_summary.decimalMarkRows;
         if (!cells.error.isEmpty())

@@ -52,6 +52,9 @@ struct TableSummary
     qint64 failed = 0;
     qint64 outside = 0;            // computed, with a compared area outside the bounds
     QList<qint64> firstFailedRows; // the first few, numbered as a spreadsheet shows them
+    qint64 totals = 0;             // total rows ("Celkem"): passed through, not counted
+    QList<qint64> firstTotalRows;
+    QString firstTotalLabel; // what the first says of itself (none: its area is a sum formula)
     qint64 unclosedQuoteLine = 0, unclosedQuoteRow = 0;
     qint64 encodingChangedRow = 0;
     qint64 decimalMarkRows = 0; // rows whose number the table's decimal mark does not settle
@@ -105,10 +108,11 @@ public:
     enum class Kind {
         Title, // above the header
         Header,
-        Row,     // evaluated, its cells given (none where no area column was found)
-        Blank,   // passed without results
-        Pending, // an empty line of a one-column table: a row if a row follows (missingArea())
-        Unclosed // a quote never closed: the rest of the file, without results
+        Row,      // evaluated, its cells given (none where no area column was found)
+        Blank,    // passed without results
+        Pending,  // an empty line of a one-column table: a row if a row follows (missingArea())
+        Unclosed, // a quote never closed: the rest of the file, without results
+        Total     // a total row: passed without results, not counted
     };
     virtual ~TableObserver() = default;
     // Before the first record: how the table is read (as the result will say).

@@ -84,12 +84,14 @@ TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &op
 
 QString computedHow(const TableResult &result, const TableOptions &options)
 {
-    const QString replaced =
-        result.columns.replaced > 0 ? tabletexts::earlierResultsReplaced() : QString();
+    const TableSummary &s = result.summary;
+    const QString notes =
+        (result.columns.replaced > 0 ? tabletexts::earlierResultsReplaced() : QString()) +
+        tabletexts::totalRows(s.totals, s.firstTotalRows, s.firstTotalLabel);
     if (options.byQualityCode())
         return tabletexts::computedByCode(
                    result.columns.code >= 0 ? std::nullopt : options.qualityCode, result.sheet) +
-               replaced;
+               notes;
     const TableColumns &c = result.columns;
     const auto header = [&c](int column) {
         return column >= 0 ? c.headers.value(column) : QString();
@@ -98,7 +100,7 @@ QString computedHow(const TableResult &result, const TableOptions &options)
                                    c.method >= 0 ? std::nullopt : std::optional(options.method),
                                    result.sheet, header(c.scaleByHeader),
                                    header(c.methodByHeader)) +
-           replaced;
+           notes;
 }
 
 } // namespace mezni

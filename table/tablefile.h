@@ -42,7 +42,8 @@ TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &op
                       const BeforeFinish &check = {});
 
 // How the rows were computed, where choices say it for all of them: " · list „Data“, 1:1000,
-// číselně" ("měřítko podle řádků" where each row has its own).
+// číselně" ("měřítko podle řádků" where each row has its own); earlier results replaced and total
+// rows passed too.
 QString computedHow(const TableResult &result, const TableOptions &options);
 
 } // namespace mezni

@@ -111,6 +111,11 @@ struct Record
     // The captured columns (see TableSource::capture), quotes removed, absent where the row is
     // too short; with all fields captured, every field too.
     std::array<std::optional<Cell>, capturedFields> captured;
+    // The first field that holds anything, the area and compared columns left out: where a total
+    // row says so ("Celkem"). Absent where there is none.
+    std::optional<Cell> label;
+    // Bit c: the cell of column c (below 64) is a SUM or SUBTOTAL formula (a workbook's).
+    std::uint64_t sums = 0;
     const FieldBytes *all = nullptr;
 };
 

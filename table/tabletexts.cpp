@@ -229,6 +229,24 @@ QString earlierResultsReplaced()
     return u" · výsledky předchozího výpočtu nahrazeny"_s;
 }
 
+QString totalRows(qint64 totals, const QList<qint64> &firstRows, const QString &label)
+{
+    if (totals == 0)
+        return {};
+    if (totals == 1) {
+        // A long label is the row's own text, not a word: its start says enough.
+        const QString shown = label.size() > 40 ? label.left(39) + u'…' : label;
+        return u" · řádek %1%2 je součet, nepočítán"_s.arg(QString::number(firstRows.value(0)),
+                                                           shown.isEmpty() ? QString()
+                                                                           : u' ' + quoted(shown));
+    }
+    QStringList rows;
+    for (const qint64 row : firstRows)
+        rows += QString::number(row);
+    return u" · řádky %1%2 jsou součty, nepočítány"_s.arg(
+        rows.join(u", "_s), totals > firstRows.size() ? u", …"_s : QString());
+}
+
 QString summarySentence(qint64 computed, qint64 failed, qint64 outside, const QLocale &locale)
 {
     const auto count = [&](qint64 n, const char16_t *one, const char16_t *few,

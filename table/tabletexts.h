@@ -87,6 +87,9 @@ QString manyChoiceColumns(RowChoice choice, const QStringList &headers, const QL
 QString computedByCode(std::optional<qint32> code, const QString &sheet = {});
 // The program's own result columns of an earlier computation were replaced.
 QString earlierResultsReplaced();
+// Total rows passed without figures: " · řádek 12 „Celkem“ je součet, nepočítán" (label: what the
+// first says of itself), " · řádky 12, 30 jsou součty, nepočítány"; none where there are none.
+QString totalRows(qint64 totals, const QList<qint64> &firstRows, const QString &label);
 // The same as a sentence: "Spočteno 1 234 řádků, 3 s chybou, 2 mimo meze".
 QString summarySentence(qint64 computed, qint64 failed, qint64 outside, const QLocale &locale);
 QString unclosedQuote(qint64 line, qint64 row);

@@ -205,6 +205,13 @@ inline QList<TableCase> tables()
         << "P;V\xC3\xBDm\xC4\x9Bra" + results +
                "Chyba\r\n;\r\n  \r\n1;2500;14,5;29,0;2471,0;2529,0;\r\n"_ba
         << 0 << u"spočteno řádků: 1, s chybou: 0"_s;
+    add("a total row passes without figures, a note saying celkem is no total")
+        << fromStdin << czech
+        << "P;V\xC3\xBDm\xC4\x9Bra;Pozn\n1;2500;\n2;900;celkem\nCelkem;3400;\n"_ba
+        << "P;V\xC3\xBDm\xC4\x9Bra;Pozn" + results +
+               "Chyba\n1;2500;;14,5;29,0;2471,0;2529,0;\n2;900;celkem;9,5;19,0;881,0;919,0;\n"
+               "Celkem;3400;\n"_ba
+        << 0 << u"s chybou: 0 · 1:1000, číselně · řádek 4 „Celkem“ je součet, nepočítán"_s;
     add("Excel's sep= line, then the header; a title row above it")
         << QStringList{u"-s"_s, u"-"_s, u"--radek-hlavicky"_s, u"2"_s} << english
         << "sep=;\nParcely\nP;V\xC3\xBDm\xC4\x9Bra\n1;2500\n"_ba

@@ -39,6 +39,8 @@ class TestRowEvaluator : public QObject
 private slots:
     void cells_data();
     void cells();
+    void totalRows_data();
+    void totalRows();
 };
 
 void TestRowEvaluator::cells_data()
@@ -138,6 +140,71 @@ void TestRowEvaluator::cells()
     Written out(layout);
     writeResults(evaluateRow(row, rules), layout, ',', out);
     QCOMPARE(out.cells.join(u'|'), written);
+}
+
+// A total row is told by its label's first word, or by a sum formula in its area cell; a
+// parcel whose label only resembles one is computed.
+void TestRowEvaluator::totalRows_data()
+{
+    QTest::addColumn<QByteArray>("label"); // "-": none
+    QTest::addColumn<int>("labelKind");    // CellKind
+    QTest::addColumn<int>("encoding");     // TableEncoding
+    QTest::addColumn<QByteArray>("area");
+    QTest::addColumn<bool>("areaSums"); // the area cell is a SUM or SUBTOTAL formula
+    QTest::addColumn<bool>("total");
+
+    const int text = int(CellKind::Text), utf8 = int(TableEncoding::Utf8);
+    const int cp1250 = int(TableEncoding::Windows1250);
+    QTest::newRow("Celkem") << "Celkem"_ba << text << utf8 << "3400"_ba << false << true;
+    QTest::newRow("CELKEM: with a colon")
+        << "CELKEM:"_ba << text << utf8 << "3400"_ba << false << true;
+    QTest::newRow("Celkem za obec")
+        << "Celkem za obec"_ba << text << utf8 << "3400"_ba << false << true;
+    QTest::newRow("Součet, UTF-8") << "Součet"_ba << text << utf8 << "3400"_ba << false << true;
+    QTest::newRow("Součet, Windows-1250")
+        << "Sou\xE8\x65t"_ba << text << cp1250 << "3400"_ba << false << true;
+    QTest::newRow("Soucet without diacritics")
+        << "soucet"_ba << text << utf8 << "3400"_ba << false << true;
+    QTest::newRow("Úhrn, Windows-1250")
+        << "\xDAhrn"_ba << text << cp1250 << "3400"_ba << false << true;
+    QTest::newRow("Celkem with its area empty: no missing area")
+        << "Celkem"_ba << text << utf8 << ""_ba << false << true;
+    QTest::newRow("a word that only starts like it")
+        << "Celkemn\xC3\xAD"_ba << text << utf8 << "3400"_ba << false << false;
+    QTest::newRow("Celkem2 is a name")
+        << "Celkem2"_ba << text << utf8 << "3400"_ba << false << false;
+    QTest::newRow("a parcel number") << "123/4"_ba << text << utf8 << "2500"_ba << false << false;
+    QTest::newRow("a number cell")
+        << "1"_ba << int(CellKind::Number) << utf8 << "2500"_ba << false << false;
+    QTest::newRow("no label, the area a sum formula")
+        << "-"_ba << text << utf8 << "3400"_ba << true << true;
+    QTest::newRow("a parcel, its area a sum formula")
+        << "5"_ba << text << utf8 << "3400"_ba << true << true;
+}
+
+void TestRowEvaluator::totalRows()
+{
+    QFETCH(QByteArray, label);
+    QFETCH(int, labelKind);
+    QFETCH(int, encoding);
+    QFETCH(QByteArray, area);
+    QFETCH(bool, areaSums);
+    QFETCH(bool, total);
+    RowRules rules;
+    rules.width = 3;
+    rules.areaColumn = 1;
+    rules.encoding = TableEncoding(encoding);
+    RowFields row;
+    row.count = 3;
+    row.area = cell(area);
+    row.label = cell(label, CellKind(labelKind));
+    row.sums = areaSums ? 0b10 : 0b100; // a sum in another column is no total
+    const RowCells cells = evaluateRow(row, rules);
+    QCOMPARE(cells.total, total);
+    if (total)
+        QVERIFY(!cells.figures && cells.error.isEmpty());
+    else
+        QVERIFY(cells.figures);
 }
 
 QTEST_GUILESS_MAIN(TestRowEvaluator)

@@ -302,6 +302,9 @@ void TestTableWindow::modelShowsTheTable_data()
                        u"3 Chyba: Řádek má 4 pole, hlavička jen 3 pole: výsledky by stály pod "
                        "jinými nadpisy"_s}
         << u"OF"_s;
+    QTest::newRow("a total row: no results, no problem")
+        << "P;V\xC3\xBDm\xC4\x9Bra\n1;2500\nCelkem;\n"_ba
+        << QStringList{u"3 P: Celkem"_s, u"3 Mezní odchylka: "_s, u"3 Chyba: "_s} << u"CT"_s;
 }
 
 void TestTableWindow::modelShowsTheTable()
@@ -326,7 +329,7 @@ void TestTableWindow::modelShowsTheTable()
 
     QString shown;
     for (int r = 0; r < model.rowCount(); ++r)
-        shown += u"BPMCOFUR"_s[int(model.state(r))];
+        shown += u"BPMCOFURT"_s[int(model.state(r))];
     QCOMPARE(shown, states);
     for (const QString &cell : cells) {
         const qint64 row = cell.section(u' ', 0, 0).toLongLong();
@@ -538,6 +541,9 @@ void TestTableWindow::keptRowsComputeAsTheFile_data()
         << czechExcel << QStringList{u"desetinna=tecka"_s, u"sloupec=4"_s};
     QTest::newRow("one column with gaps and a quote never closed")
         << "V\xC3\xBDm\xC4\x9Bra\n2500\n\n300\n\n\"7\n"_ba << QStringList{u"mapa=4"_s};
+    QTest::newRow("total rows, then the area column another")
+        << "P;V\xC3\xBDm\xC4\x9Bra;Nov\xC3\xA1\n1;2500;2510\nCelkem;5000;5010\n;2500;Celkem\n"_ba
+        << QStringList{u"mapa=2"_s, u"sloupec=3"_s};
     QTest::newRow("a long area with spaces around it")
         << "P;V\xC3\xBDm\xC4\x9Bra\n1;2500"_ba + QByteArray(5000, ' ') + "\n2;" +
                QByteArray(4100, '7') + "\n"
@@ -574,6 +580,7 @@ void TestTableWindow::keptRowsComputeAsTheFile()
         QCOMPARE(again.result.summary.computed, read.result.summary.computed);
         QCOMPARE(again.result.summary.failed, read.result.summary.failed);
         QCOMPARE(again.result.summary.firstFailedRows, read.result.summary.firstFailedRows);
+        QCOMPARE(again.result.summary.firstTotalRows, read.result.summary.firstTotalRows);
     }
 }
 
@@ -781,6 +788,13 @@ void TestTableWindow::tablesAsTheyCome_data()
         << QStringList{u"-m"_s, u"1000"_s}
         << QStringList{u"P"_s, u"Výměra"_s, u"Měřítko"_s} + results
         << u"měřítko 1:1000 (sloupec „Měřítko“ nepoužit)"_s;
+    QTest::newRow("total rows named, also computed again")
+        << "P;" + area +
+               "\r\n1;2500\r\nCelkem:;2500\r\n2;100\r\nSou\xC4\x8D"
+               "et;100\r\n"
+        << QStringList{u"-m"_s, u"2000"_s} << QStringList{u"P"_s, u"Výměra"_s} + results
+        << u"Spočteny 2 řádky, 0 s chybou · 1:2000, číselně · řádky 3, 5 jsou součty, "
+           "nepočítány"_s;
 }
 
 void TestTableWindow::tablesAsTheyCome()

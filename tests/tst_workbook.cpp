@@ -471,6 +471,13 @@ void TestWorkbook::asTheyCome_data()
             u"· list „Data“, kód kvality 6\n"_s);
         add("hectares beside square metres", u"units"_s, {}, {u"14.5"_s},
             u"spočteno řádků: 1, s chybou: 0"_s);
+        add("total rows passed, a note that says celkem computed", u"totals"_s, {},
+            {u"14.5"_s, u"9.5"_s, QString(), QString()},
+            u"spočteno řádků: 2, s chybou: 0 · list „Data“, 1:1000, číselně · řádky 4, 5 jsou "
+            "součty, nepočítány"_s);
+        if (format == u"xlsx"_s || format == u"ods"_s)
+            add("an area that sums others, without a word", u"sums"_s, {},
+                {u"14.5"_s, u"9.5"_s, QString()}, u" · řádek 4 je součet, nepočítán"_s);
     }
 }
 

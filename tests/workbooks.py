@@ -367,22 +367,29 @@ def make_placement(folder):
     wb.save(folder / "placement.xlsx")
 
 
-def write_alike(folder, name, rows):
+def write_alike(folder, name, rows, texts=True):
     """The same rows as Czech Excel's CSV (Windows-1250, semicolons, CRLF), Excel's Unicode text
-    (UTF-16, tabs), .xlsx (openpyxl) and .ods (odfpy); a cell of digits as a number cell."""
+    (UTF-16, tabs), .xlsx (openpyxl) and .ods (odfpy); a cell of digits as a number cell, a triple
+    (formula, value, OpenDocument formula) as a formula in a workbook, its value in a text table."""
     import openpyxl
     from odf.opendocument import OpenDocumentSpreadsheet
     from odf.table import Table, TableRow, TableCell
     from odf.text import P
 
-    with open(folder / f"{name}.csv", "w", encoding="cp1250", newline="") as f:
-        for row in rows:
-            f.write(";".join(row) + "\r\n")
-    with open(folder / f"{name}.txt", "w", encoding="utf-16", newline="") as f:
-        for row in rows:
-            f.write("\t".join(row) + "\r\n")
+    def shown(row):
+        return [v[1] if isinstance(v, tuple) else v for v in row]
+
+    if texts:
+        with open(folder / f"{name}.csv", "w", encoding="cp1250", newline="") as f:
+            for row in rows:
+                f.write(";".join(shown(row)) + "\r\n")
+        with open(folder / f"{name}.txt", "w", encoding="utf-16", newline="") as f:
+            for row in rows:
+                f.write("\t".join(shown(row)) + "\r\n")
 
     def typed(value):
+        if isinstance(value, tuple):
+            return value
         try:
             return float(value.replace(",", ".")) if value.strip() else None
         except ValueError:
@@ -391,14 +398,19 @@ def write_alike(folder, name, rows):
     wb = openpyxl.Workbook()
     wb.active.title = "Data"
     for row in rows:
-        wb.active.append([typed(v) for v in row])
+        # openpyxl writes a formula without its value, as a program that never calculated does.
+        wb.active.append([v[0] if isinstance(v, tuple) else typed(v) for v in row])
     wb.save(folder / f"{name}.xlsx")
     doc = OpenDocumentSpreadsheet()
     table = Table(name="Data")
     for row in rows:
         r = TableRow()
         for value in map(typed, row):
-            if isinstance(value, float):
+            if isinstance(value, tuple):
+                # As LibreOffice stores it: the formula in its own grammar, and its value.
+                c = TableCell(valuetype="float", value=float(value[1]), formula=value[2])
+                c.addElement(P(text=value[1]))
+            elif isinstance(value, float):
                 c = TableCell(valuetype="float", value=value)
                 c.addElement(P(text=str(value)))
             elif value is None:
@@ -420,6 +432,14 @@ def make_alike(folder):
                                    ["1", "2500", "1:2880", "graficky"],
                                    ["2", "1234,5", "2000", "číselně"]])
     write_alike(folder, "units", [["Parcela", "Výměra [ha]", "Výměra"], ["1", "0,25", "2500"]])
+    # Total rows: by their word (a note that says it later is no total), and a workbook's by the
+    # sum formula in the area.
+    write_alike(folder, "totals", [["Parcela", "Výměra", "Poznámka"], ["1", "2500", "a"],
+                                   ["2", "900", "celkem za obě"],
+                                   ["Celkem:", ("=SUBTOTAL(9,B2:B3)", "3400", "of:=SUBTOTAL(9;[.B2:.B3])"), ""],
+                                   ["  úhrn za obec", "", ""]])
+    write_alike(folder, "sums", [["Parcela", "Výměra"], ["1", "2500"], ["2", "900"],
+                                 ["", ("=SUM(B2:B3)", "3400", "of:=SUM([.B2:.B3])")]], texts=False)
 
 
 def make_cover(folder):

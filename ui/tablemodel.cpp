@@ -174,6 +174,8 @@ QString TableModel::reason(int row) const
     case RowState::Missing:
     case RowState::Failed:
         return resultText(row, int(m_results.size()) - 1);
+    case RowState::Total:
+        return u"součet, nepočítán"_s;
     default:
         return {};
     }
@@ -236,6 +238,9 @@ QVariant TableModel::data(const QModelIndex &index, int role) const
             return QBrush(QColor(0xFD, 0xDD, 0xDD));
         return {};
     case Qt::ForegroundRole:
+        // A total row is no problem, only not computed: grey, its tooltip says why.
+        if (s == RowState::Total)
+            return QBrush(QColor(0x70, 0x70, 0x70));
         return isProblem(s) ? QVariant(QBrush(Qt::black)) : QVariant();
     case Qt::TextAlignmentRole:
         if (column >= m_dataColumns && column < m_dataColumns + m_layout.figures())

@@ -71,6 +71,9 @@ public:
             break;
         case Kind::Blank:
             break;
+        case Kind::Total:
+            state = RowState::Total;
+            break;
         case Kind::Pending:
             state = RowState::Pending;
             break;

@@ -68,9 +68,13 @@ private:
         for (std::size_t slot = 0; slot < capturedFields; ++slot)
             if (m_field == m_columns[slot])
                 m_bytes[slot].append(std::string_view(bytes, count));
+        if (!m_labelFound && m_field != m_columns[AreaField] && m_field != m_columns[ComparedField])
+            m_label.append(std::string_view(bytes, count));
     }
     void nextField()
     {
+        // The first field that holds more than blanks is the row's label.
+        m_labelFound = m_labelFound || !m_label.text().empty();
         if (m_captureAll)
             m_all.ends.push_back(std::uint32_t(m_all.bytes.size()));
         if (++m_field == m_cutField && m_row >= m_cutRow) {
@@ -98,6 +102,10 @@ private:
             else
                 m_record.captured[slot].reset();
         }
+        if (m_label.text().empty())
+            m_record.label.reset();
+        else
+            m_record.label = Cell{m_label.text()};
         if (m_captureAll)
             m_all.ends.push_back(std::uint32_t(m_all.bytes.size()));
         m_record.all = m_captureAll ? &m_all : nullptr;
@@ -109,6 +117,8 @@ private:
         m_record.empty = m_record.blank = true;
         for (FieldCapture &bytes : m_bytes)
             bytes.clear();
+        m_label.clear();
+        m_labelFound = false;
         m_all.clear();
         return go;
     }
@@ -128,6 +138,8 @@ private:
     std::size_t m_cutAt = std::string_view::npos;
     bool m_blankBeforeCut = true;
     std::array<FieldCapture, capturedFields> m_bytes;
+    FieldCapture m_label;
+    bool m_labelFound = false;
     FieldBytes m_all;
     Record m_record;
 };

@@ -591,7 +591,9 @@ bool Ods::cell(xml::Scanner &s, RowVisitor &visitor, int column, int count, bool
 {
     const std::string type = valueOf(attribute(s, Q::OfficeValueType));
     const std::string calc = valueOf(attribute(s, Q::CalcextValueType));
-    const bool formula = attribute(s, Q::TableFormula) != nullptr;
+    const xml::Attribute *formulaAttribute = attribute(s, Q::TableFormula);
+    const bool formula = formulaAttribute != nullptr;
+    const bool sum = formula && isSumFormula(valueOf(formulaAttribute));
     const xml::Attribute *spanned = attribute(s, Q::TableNumberColumnsSpanned);
     const long long span = spanned ? toNumber(valueOf(spanned), 1) : 1;
     const bool wanted = visitor.wants(column) || visitor.wants(column + count - 1);
@@ -684,9 +686,12 @@ bool Ods::cell(xml::Scanner &s, RowVisitor &visitor, int column, int count, bool
     }
     if (kind == CellKind::Text && text.empty())
         return true;
-    for (int i = 0; i < count && column + i < columnLimit; ++i)
+    for (int i = 0; i < count && column + i < columnLimit; ++i) {
         if (visitor.wants(column + i))
             m_row.set(column + i, text, kind);
+        if (sum && column + i < 64)
+            m_row.sums |= std::uint64_t(1) << (column + i);
+    }
     return true;
 }
 

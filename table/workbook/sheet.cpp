@@ -156,6 +156,32 @@ void Row::clear()
     blank = true;
     repeated = 1;
     used = 0;
+    sums = 0;
+}
+
+bool isSumFormula(std::string_view f)
+{
+    const auto skipBlanks = [&f] {
+        while (!f.empty() && (f.front() == ' ' || f.front() == '\t' || f.front() == '\n'))
+            f.remove_prefix(1);
+    };
+    const auto take = [&f](std::string_view word) {
+        if (f.size() < word.size())
+            return false;
+        for (std::size_t i = 0; i < word.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(f[i])) != word[i])
+                return false;
+        f.remove_prefix(word.size());
+        return true;
+    };
+    // An OpenDocument's names its grammar first ("of:=", "msoxl:=").
+    if (const std::size_t colon = f.find(":="); colon != f.npos && colon < 8)
+        f.remove_prefix(colon + 1);
+    skipBlanks();
+    if (take("="))
+        skipBlanks();
+    take("_xlfn.");
+    return take("sum(") || take("subtotal(");
 }
 
 void Row::set(int column, std::string_view text, CellKind kind)

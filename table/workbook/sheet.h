@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,7 +42,8 @@ struct Row
     qint64 repeated = 1; // an OpenDocument row may stand for several equal ones
     FieldBytes fields;   // the cells asked for at their columns, the others empty
     bool blank = true;
-    int used = 0; // after the last column holding a value (or covered by a merged cell)
+    int used = 0;           // after the last column holding a value (or covered by a merged cell)
+    std::uint64_t sums = 0; // bit c: the cell of column c (below 64) sums a range (isSumFormula)
 
     void clear();
     // A cell at its column; one given out of order (a file may have them so) takes its place.
@@ -143,6 +145,11 @@ template<typename Visit> bool scanPart(std::string_view bytes, Visit &&visit)
         visit(scanner);
     }
 }
+
+// Whether a cell's formula, as the file stores it, sums a range: "SUM(B2:B9)",
+// "_xlfn.SUBTOTAL(9,…)", "of:=SUM([.B2:.B9])" (the function's English name whatever the language it
+// was written in).
+bool isSumFormula(std::string_view formula);
 
 // The value of an attribute, its references resolved.
 std::string valueOf(const xml::Attribute *attribute);

@@ -96,6 +96,7 @@ public:
     SheetStats m_chosen;
     std::array<int, capturedFields> m_columns{-1, -1, -1, -1, -1};
     mutable std::array<FieldCapture, capturedFields> m_captures;
+    mutable FieldCapture m_label;
     bool m_captureAll = false;
     EarlierResults m_results;
     bool m_firstPass = false;
@@ -126,16 +127,12 @@ void WorkbookSource::Impl::sheet(int index, std::string_view name)
     m_current = &m_candidates.back();
 }
 
-bool WorkbookSource::Impl::wants(int column) const
+bool WorkbookSource::Impl::wants(int) const
 {
     if (m_firstPass)
         return m_current && (m_current->head.size() < m_keep || m_current->text < lookaheadText);
-    if (m_captureAll)
-        return true;
-    for (const int c : m_columns)
-        if (c == column)
-            return true;
-    return false;
+    // Every cell: the first that holds anything may be the label of a total row.
+    return true;
 }
 
 bool WorkbookSource::Impl::row(const spreadsheet::Row &row)
@@ -297,6 +294,8 @@ Record WorkbookSource::Impl::recordOf(const spreadsheet::Row &row, qint64 offset
         else
             r.captured[slot] = Cell{}; // a sheet's row ends where its cells end: this one is empty
     }
+    r.label = labelOf(row.fields, m_columns[AreaField], m_columns[ComparedField], m_label);
+    r.sums = row.sums;
     r.all = m_captureAll ? &row.fields : nullptr;
     return r;
 }

@@ -119,7 +119,7 @@ private:
     bool m_writing = false;
     std::string m_prefix; // of the sheet's elements ("x:" or nothing)
     Row m_row;
-    std::string m_value, m_inline, m_type, m_decoded;
+    std::string m_value, m_inline, m_formula, m_type, m_decoded;
     // The row being written: its number, the cells added.
     qint64 m_rowNumber = 0;
     std::string m_rowText;
@@ -549,9 +549,10 @@ bool Xlsx::cell(xml::Scanner &s, RowVisitor &visitor, int column)
     int phonetic = 0;
     m_value.clear();
     m_inline.clear();
+    m_formula.clear();
     if (s.token() == xml::Token::Start) {
         const int depth = s.depth();
-        enum { None, V, T } in = None;
+        enum { None, V, T, F } in = None;
         for (;;) {
             const xml::Token t = s.next();
             if (t == xml::Token::Error)
@@ -567,6 +568,8 @@ bool Xlsx::cell(xml::Scanner &s, RowVisitor &visitor, int column)
                     in = V;
                 } else if (n == "f") {
                     hasFormula = true;
+                    if (t == xml::Token::Start && wanted)
+                        in = F;
                 } else if (n == "is") {
                     inInline = true;
                     hasValue = true;
@@ -584,6 +587,10 @@ bool Xlsx::cell(xml::Scanner &s, RowVisitor &visitor, int column)
                 if (in == V) {
                     if (raw ? (m_value += s.text(), false) : !appendText(s.text(), m_value))
                         return fail(tabletexts::workbookDamaged());
+                } else if (in == F) {
+                    // Only its start tells what it is.
+                    if (m_formula.size() < 32)
+                        m_formula += s.text();
                 } else if (wanted) {
                     if (raw ? (m_inline += s.text(), false) : !appendText(s.text(), m_inline))
                         return fail(tabletexts::workbookDamaged());
@@ -666,6 +673,8 @@ bool Xlsx::cell(xml::Scanner &s, RowVisitor &visitor, int column)
         }
     }
     m_row.set(column, text, kind);
+    if (column < 64 && isSumFormula(m_formula))
+        m_row.sums |= std::uint64_t(1) << column;
     return true;
 }
 
