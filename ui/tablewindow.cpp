@@ -362,7 +362,7 @@ QWidget *TableWindow::createRuleChoices()
 // until the user chooses.
 QWidget *TableWindow::createColumnChoices()
 {
-    const auto list = [this](const char16_t *name) {
+    const auto list = [](const char16_t *name) {
         auto *box = new QComboBox;
         box->setObjectName(QString::fromUtf16(name));
         // As wide as a column's name usually is: a long one (a title row's) is elided, shown
