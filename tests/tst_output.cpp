@@ -64,6 +64,9 @@ Run run(const QStringList &arguments, QIODevice &out)
     err.open(QIODevice::WriteOnly);
     const int status =
         runCommandLine(QStringList{u"mezni-odchylka"_s} + arguments, in, out, err, czech);
+#ifdef Q_OS_WIN
+    errBytes.replace("\r\n", "\n"); // text for people in a file: Windows line ends
+#endif
     return {status, {}, QString::fromUtf8(errBytes)};
 }
 
