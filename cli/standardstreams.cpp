@@ -21,6 +21,30 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Bytes in a table's encoding (or UTF-8), decoded across writes for a reader that takes text.
+class TextDecoder
+{
+public:
+    void set(ConsoleText text)
+    {
+        m_text = text;
+        m_decoder = QStringDecoder(text == ConsoleText::Utf16LE   ? QStringConverter::Utf16LE
+                                   : text == ConsoleText::Utf16BE ? QStringConverter::Utf16BE
+                                                                  : QStringConverter::Utf8);
+    }
+    bool isUtf8() const { return m_text == ConsoleText::Utf8; }
+    QString decode(QByteArrayView bytes)
+    {
+        // Windows-1250 has one character a byte: nothing to carry across writes.
+        return m_text == ConsoleText::Windows1250 ? windows1250::decode(bytes)
+                                                  : m_decoder.decode(bytes);
+    }
+
+private:
+    ConsoleText m_text = ConsoleText::Utf8;
+    QStringDecoder m_decoder{QStringConverter::Utf8};
+};
+
 #ifdef Q_OS_WIN
 // A console takes UTF-16 text; bytes written are UTF-8 (or as set), decoded across writes.
 class ConsoleDevice final : public QIODevice
@@ -31,22 +55,13 @@ public:
         open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     }
 
-    void setText(ConsoleText text)
-    {
-        m_text = text;
-        m_decoder = QStringDecoder(text == ConsoleText::Utf16LE   ? QStringConverter::Utf16LE
-                                   : text == ConsoleText::Utf16BE ? QStringConverter::Utf16BE
-                                                                  : QStringConverter::Utf8);
-    }
+    void setText(ConsoleText text) { m_decoder.set(text); }
 
 protected:
     qint64 readData(char *, qint64) override { return -1; }
     qint64 writeData(const char *data, qint64 size) override
     {
-        // Windows-1250 has one character a byte: nothing to carry across writes.
-        const QString text = m_text == ConsoleText::Windows1250
-                                 ? windows1250::decode(QByteArrayView(data, size))
-                                 : m_decoder.decode(QByteArrayView(data, size));
+        const QString text = m_decoder.decode(QByteArrayView(data, size));
         const auto *chars = reinterpret_cast<const wchar_t *>(text.utf16());
         qsizetype done = 0;
         while (done < text.size()) {
@@ -61,8 +76,7 @@ protected:
 
 private:
     HANDLE m_console;
-    ConsoleText m_text = ConsoleText::Utf8;
-    QStringDecoder m_decoder{QStringConverter::Utf8};
+    TextDecoder m_decoder;
 };
 
 // A standard stream that goes to a file or a pipe: text for people in the code page of the
@@ -104,24 +118,14 @@ bool keepOpen(int fd, int flags)
 class TerminalFile final : public QFile
 {
 public:
-    void setText(ConsoleText text)
-    {
-        m_text = text;
-        m_decoder = QStringDecoder(text == ConsoleText::Utf16LE   ? QStringConverter::Utf16LE
-                                   : text == ConsoleText::Utf16BE ? QStringConverter::Utf16BE
-                                                                  : QStringConverter::Utf8);
-    }
+    void setText(ConsoleText text) { m_decoder.set(text); }
 
 protected:
     qint64 writeData(const char *data, qint64 size) override
     {
-        if (m_text == ConsoleText::Utf8)
+        if (m_decoder.isUtf8())
             return QFile::writeData(data, size);
-        // Windows-1250 has one character a byte: nothing to carry across writes.
-        const QByteArray utf8 =
-            (m_text == ConsoleText::Windows1250 ? windows1250::decode(QByteArrayView(data, size))
-                                                : m_decoder.decode(QByteArrayView(data, size)))
-                .toUtf8();
+        const QByteArray utf8 = m_decoder.decode(QByteArrayView(data, size)).toUtf8();
         for (qint64 done = 0; done < utf8.size();) {
             const qint64 n = QFile::writeData(utf8.constData() + done, utf8.size() - done);
             if (n <= 0)
@@ -132,8 +136,7 @@ protected:
     }
 
 private:
-    ConsoleText m_text = ConsoleText::Utf8;
-    QStringDecoder m_decoder{QStringConverter::Utf8};
+    TextDecoder m_decoder;
 };
 
 std::unique_ptr<QIODevice> output(int fd)
