@@ -589,7 +589,7 @@ int dispatch(const Request &r, const Options &o, QIODevice &in, QIODevice &out, 
             const bool open = &read == &in || named.open(QIODevice::ReadOnly);
             if (open && sameFile(read, outPath))
                 return usageError(err, outputIsTheTable());
-            if (const QString refused = open ? workbookUnderTextName(read, outPath) : QString();
+            if (const QString refused = open ? outputOfAnotherKind(read, outPath) : QString();
                 !refused.isEmpty())
                 return usageError(err, refused);
         }

@@ -312,7 +312,9 @@ QString sheetWithArea(QIODevice &in, const TableResult &read, const TableOptions
         TableOptions probe = options;
         probe.sheet = other;
         ColumnsOnly columnsOnly;
-        if (processText(in, nullptr, probe, locale, &columnsOnly).columns.area >= 0)
+        // Its header found, or found on a later row (below the sheet's titles).
+        const TableColumns found = processText(in, nullptr, probe, locale, &columnsOnly).columns;
+        if (found.area >= 0 || found.likelyHeaderRow > 0)
             return other;
     }
     return {};

@@ -28,18 +28,28 @@ QString outputIsTheTable(bool emptied)
     return text;
 }
 
-QString workbookUnderTextName(QIODevice &in, const QString &path)
+QString outputOfAnotherKind(QIODevice &in, const QString &path)
 {
     const QByteArray head = in.peek(4096);
     const std::string_view bytes(head.constData(), std::size_t(head.size()));
     const QFileInfo target(path);
     const QString suffix = target.suffix().toLower();
-    if (!isWorkbook(bytes) || (suffix != u"csv" && suffix != u"tsv" && suffix != u"txt"))
+    const bool text = suffix == u"csv" || suffix == u"tsv" || suffix == u"txt";
+    const bool xlsx = suffix == u"xlsx" || suffix == u"xls", ods = suffix == u"ods";
+    if (!isWorkbook(bytes)) {
+        if (!xlsx && !ods)
+            return {};
+        return u"Výsledky textové tabulky jsou textová tabulka, ne sešit %1: zapište je do "
+               "souboru %2 (sešit z ní uložíte v tabulkovém procesoru)."_s.arg(
+                   suffix.toUpper(), quoted(target.completeBaseName() + u".csv"_s));
+    }
+    const bool isOds = bytes.find("application/vnd.oasis.opendocument.spreadsheet") != bytes.npos;
+    if (!text && !(isOds ? xlsx : ods))
         return {};
-    const bool ods = bytes.find("application/vnd.oasis.opendocument.spreadsheet") != bytes.npos;
-    const QString name = target.completeBaseName() + (ods ? u".ods"_s : u".xlsx"_s);
-    return u"Výsledky sešitu jsou sešit, ne tabulka %1: zapište je do souboru %2 (tabulku CSV "
-           "z listu uložíte v tabulkovém procesoru)."_s.arg(suffix.toUpper(), quoted(name));
+    const QString name = target.completeBaseName() + (isOds ? u".ods"_s : u".xlsx"_s);
+    return u"Výsledky sešitu jsou sešit téhož druhu, ne %1 %2: zapište je do souboru %3 (jiný "
+           "formát z něj uložíte v tabulkovém procesoru)."_s.arg(text ? u"tabulka"_s : u"sešit"_s,
+                                                                 suffix.toUpper(), quoted(name));
 }
 
 TableResult computeInto(QIODevice &in, CheckedOutput &out, const TableOptions &options,
@@ -65,7 +75,7 @@ TableResult saveTable(QIODevice &in, const QString &path, const TableOptions &op
         result.usageError = outputIsTheTable();
         return result;
     }
-    if (const QString refused = workbookUnderTextName(in, path); !refused.isEmpty()) {
+    if (const QString refused = outputOfAnotherKind(in, path); !refused.isEmpty()) {
         result.usageError = refused;
         return result;
     }

@@ -21,9 +21,10 @@ QString openTable(QFile &file);
 // the shell has already emptied it ("> table").
 QString outputIsTheTable(bool emptied = false);
 
-// A workbook's results are a workbook: under the name of a text table (.csv, .tsv, .txt) they
-// are refused before anything is written, with the name to use instead; empty where they fit.
-QString workbookUnderTextName(QIODevice &in, const QString &path);
+// Results are a file of the table's own kind: a workbook's under the name of a text table (.csv,
+// .tsv, .txt) or of the other workbook kind, a text table's under a workbook's name, are refused
+// before anything is written, with the name to use instead; empty where they fit.
+QString outputOfAnotherKind(QIODevice &in, const QString &path);
 
 // Asked once everything is computed, before a file is replaced: a reason not to (the table read
 // has changed meanwhile), or nothing.

@@ -14,9 +14,11 @@ namespace {
 
 QString columnList(const QStringList &headers)
 {
+    // Empty ones (a sheet's styled empty cells) name nothing.
     QStringList shown;
     for (const QString &h : headers)
-        shown += quoted(h);
+        if (!h.trimmed().isEmpty())
+            shown += quoted(h);
     return shown.join(u", "_s);
 }
 

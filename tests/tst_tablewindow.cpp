@@ -1110,7 +1110,7 @@ void TestTableWindow::appliesWhatTheMessageKnows_data()
     const QString title = writeFile(m_dir, u"titulek.csv"_s,
                                     "Seznam parcel;;\nParcela;V\xC3\xBDm\xC4\x9Bra;X\n1;2500;\n");
     QTest::newRow("a title row above the header") << title << u"spnHlavicka"_s << u"2"_s;
-    for (const char *name : {"cover.xlsx", "cover.ods"})
+    for (const char *name : {"cover.xlsx", "cover.ods", "cover-titled.xlsx"})
         QTest::newRow(name) << QStringLiteral(MO_TEST_WORKBOOKS "/") + QLatin1StringView(name)
                             << u"cboList"_s << u"Data"_s;
 }

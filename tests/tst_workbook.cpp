@@ -123,8 +123,8 @@ private slots:
     void computedAgain();
     void asTheyCome_data();
     void asTheyCome();
-    void workbookNeverUnderTextName_data();
-    void workbookNeverUnderTextName();
+    void resultsOfTheirOwnKind_data();
+    void resultsOfTheirOwnKind();
 
 private:
     QTemporaryDir m_dir;
@@ -505,9 +505,9 @@ void TestWorkbook::asTheyCome()
     QCOMPARE(got, deltas);
 }
 
-// A workbook's results under the name of a text table: refused before anything is written, with
-// the name that fits.
-void TestWorkbook::workbookNeverUnderTextName_data()
+// Results under the name of another kind of file (a workbook's as text or as the other workbook,
+// a text table's as a workbook): refused before anything is written, with the name that fits.
+void TestWorkbook::resultsOfTheirOwnKind_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("output");
@@ -515,14 +515,19 @@ void TestWorkbook::workbookNeverUnderTextName_data()
     QTest::newRow(".xlsx to .csv") << u"again.xlsx"_s << u"vysledky.csv"_s << u"„vysledky.xlsx“"_s;
     QTest::newRow(".ods to .TXT") << u"again.ods"_s << u"VYSLEDKY.TXT"_s << u"„VYSLEDKY.ods“"_s;
     QTest::newRow(".xlsx to .tsv") << u"again.xlsx"_s << u"v.tsv"_s << u"„v.xlsx“"_s;
+    QTest::newRow(".ods to .xlsx") << u"again.ods"_s << u"v.xlsx"_s << u"„v.ods“"_s;
+    QTest::newRow(".xlsx to .ods") << u"again.xlsx"_s << u"v.ods"_s << u"„v.xlsx“"_s;
+    QTest::newRow("CSV to .xlsx") << u"again.csv"_s << u"v.xlsx"_s << u"„v.csv“"_s;
     // Not about the name: a cover sheet first names the sheet with the area column.
     QTest::newRow("a cover sheet, .xlsx")
         << u"cover.xlsx"_s << u"v.xlsx"_s << u"list „Data“: zvolte jej volbou --list 'Data'"_s;
     QTest::newRow("a cover sheet, .ods")
         << u"cover.ods"_s << u"v.ods"_s << u"list „Data“: zvolte jej volbou --list 'Data'"_s;
+    QTest::newRow("a cover sheet, titles above the data's header")
+        << u"cover-titled.ods"_s << u"v.ods"_s << u"list „Data“: zvolte jej volbou --list 'Data'"_s;
 }
 
-void TestWorkbook::workbookNeverUnderTextName()
+void TestWorkbook::resultsOfTheirOwnKind()
 {
     QFETCH(QString, table);
     QFETCH(QString, output);

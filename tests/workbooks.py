@@ -443,24 +443,30 @@ def make_alike(folder):
 
 
 def make_cover(folder):
-    """A cover sheet first, the parcels on the second sheet "Data"."""
+    """A cover sheet first, the parcels on the second sheet "Data" (in "cover-titled" below a
+    title row)."""
+    write_cover(folder, "cover", [])
+    write_cover(folder, "cover-titled", [["Geometrický plán č. 123/2024"]])
+
+
+def write_cover(folder, name, titles):
     import openpyxl
     from odf.opendocument import OpenDocumentSpreadsheet
     from odf.table import Table, TableRow, TableCell
     from odf.text import P
 
     sheets = [("Úvod", [["Seznam parcel"], ["Zpracoval: geodet"]]),
-              ("Data", [["Parcela", "Výměra"], ["1", 2500], ["2", 120]])]
+              ("Data", titles + [["Parcela", "Výměra"], ["1", 2500], ["2", 120]])]
     wb = openpyxl.Workbook()
     wb.remove(wb.active)
-    for name, rows in sheets:
-        ws = wb.create_sheet(name)
+    for title, rows in sheets:
+        ws = wb.create_sheet(title)
         for row in rows:
             ws.append(row)
-    wb.save(folder / "cover.xlsx")
+    wb.save(folder / f"{name}.xlsx")
     doc = OpenDocumentSpreadsheet()
-    for name, rows in sheets:
-        table = Table(name=name)
+    for title, rows in sheets:
+        table = Table(name=title)
         for row in rows:
             r = TableRow()
             for value in row:
@@ -472,7 +478,7 @@ def make_cover(folder):
                 r.addElement(c)
             table.addElement(r)
         doc.spreadsheet.addElement(table)
-    doc.save(str(folder / "cover.ods"))
+    doc.save(str(folder / f"{name}.ods"))
 
 
 def inspect(path):

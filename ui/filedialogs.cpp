@@ -18,11 +18,13 @@ QString QtFileDialogs::openTable(QWidget *parent, const QString &folder)
 
 QString QtFileDialogs::saveResults(QWidget *parent, const QString &proposed)
 {
-    // A workbook's results are a workbook of its kind: only that is offered.
+    // Results are a file of the table's kind: only that is offered.
     const QString suffix = QFileInfo(proposed).suffix().toLower();
-    const QString filter = suffix == u"xlsx"  ? QStringLiteral("Sešit Excelu (*.xlsx *.XLSX)")
-                           : suffix == u"ods" ? QStringLiteral("Sešit OpenDocument (*.ods *.ODS)")
-                                              : tables;
+    const QString filter = suffix == u"xlsx" ? QStringLiteral("Sešit Excelu (*.xlsx *.XLSX)")
+                           : suffix == u"ods"
+                               ? QStringLiteral("Sešit OpenDocument (*.ods *.ODS)")
+                               : QStringLiteral("Tabulky (*.csv *.tsv *.txt *.CSV *.TSV *.TXT);;"
+                                                "Všechny soubory (*)");
     return QFileDialog::getSaveFileName(parent, QStringLiteral("Uložit výsledky"), proposed,
                                         filter);
 }

@@ -1032,6 +1032,12 @@ void TableWindow::save()
 {
     if (!m_worker || m_busy || !m_result.usageError.isEmpty() || !m_savingTo.isEmpty())
         return;
+    // Said before a name is asked for: figures the table no longer gives are not saved.
+    if (m_stamp.exists && stampOf(m_path) != m_stamp) {
+        m_boxes.show(this, MessageIcon::Critical, windowCaption.toString(),
+                     u"Výsledky nelze uložit: %1"_s.arg(tableChanged()));
+        return;
+    }
     const QFileInfo table(m_path);
     const QString suffix = table.suffix().isEmpty() ? u"csv"_s : table.suffix();
     const QString proposed =
