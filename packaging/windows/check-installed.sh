@@ -102,7 +102,9 @@ for cp in 852 1250 65001; do
     console "chcp $cp >nul & cd /d C:\\ & mezni-odchylka abc 2500 > C:\\presmerovano.txt 2>&1" >/dev/null
     encoding=CP$cp && [ $cp != 65001 ] || encoding=UTF-8
     written=$(iconv -f "$encoding" -t UTF-8 <"$redirected" | tr -d '\r')
-    [ "${written#*: }" = "${message#*: }"$'\n'"$expected" ] && [ "${written%%: *}" = mezni-odchylka ] ||
+    # Code page 852 has no Czech quotation marks: Windows writes the nearest, plain quotes.
+    said=$message && [ $cp != 852 ] || { said=${message//„/\"} && said=${said//“/\"}; }
+    [ "${written#*: }" = "${said#*: }"$'\n'"$expected" ] && [ "${written%%: *}" = mezni-odchylka ] ||
         fail "přesměrováno z konzole $cp ($encoding): $written"
     [ "$(grep -c $'\r$' "$redirected")" = 5 ] || fail "přesměrovaný text z konzole $cp nemá konce řádků Windows"
     shown=$(console "chcp $cp >nul & type C:\\presmerovano.txt & type C:\\presmerovano.txt | findstr MAX & type C:\\presmerovano.txt | more")
