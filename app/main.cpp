@@ -186,6 +186,37 @@ int explainCommandLine(int argc, char *argv[])
     return mezni::UsageError;
 }
 
+// The window program: the main window, or a table window for each table given.
+int runWindows(int &argc, char **argv)
+{
+    creatingApplication = true;
+    QApplication app(argc, argv);
+    releaseHeldMessages();
+    setNames();
+    QGuiApplication::setDesktopFileName(mezni::program::applicationId.toString());
+
+    // Qt's own texts (context menu, message box buttons) in Czech, whatever the system language;
+    // numbers still follow the user's regional settings.
+    QTranslator qtCzech;
+    mezni::installQtCzech(qtCzech);
+
+    mezni::QtMessageBoxes messageBoxes;
+    mezni::QtFileDialogs fileDialogs;
+    mezni::TableWindows tables(messageBoxes, fileDialogs, QLocale::system());
+    // Tables given (Qt has taken its own options out): each in a table window of its own.
+    QStringList files = QCoreApplication::arguments().mid(1);
+    files.removeAll(QStringLiteral("--okno"));
+    for (const QString &file : std::as_const(files))
+        tables.open(file);
+    std::unique_ptr<mezni::frmMezni_odchylka> window;
+    if (files.isEmpty()) {
+        window =
+            std::make_unique<mezni::frmMezni_odchylka>(messageBoxes, QLocale::system(), &tables);
+        window->show();
+    }
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -215,30 +246,16 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "windows:fontengine=directwrite");
 #endif
     qtHandler = qInstallMessageHandler(messageHandler);
-    creatingApplication = true;
-    QApplication app(argc, argv);
-    releaseHeldMessages();
-    setNames();
-    QGuiApplication::setDesktopFileName(mezni::program::applicationId.toString());
-
-    // Qt's own texts (context menu, message box buttons) in Czech, whatever the system language;
-    // numbers still follow the user's regional settings.
-    QTranslator qtCzech;
-    mezni::installQtCzech(qtCzech);
-
-    mezni::QtMessageBoxes messageBoxes;
-    mezni::QtFileDialogs fileDialogs;
-    mezni::TableWindows tables(messageBoxes, fileDialogs, QLocale::system());
-    // Tables given (Qt has taken its own options out): each in a table window of its own.
-    QStringList files = QCoreApplication::arguments().mid(1);
-    files.removeAll(QStringLiteral("--okno"));
-    for (const QString &file : std::as_const(files))
-        tables.open(file);
-    std::unique_ptr<mezni::frmMezni_odchylka> window;
-    if (files.isEmpty()) {
-        window =
-            std::make_unique<mezni::frmMezni_odchylka>(messageBoxes, QLocale::system(), &tables);
-        window->show();
-    }
-    return QApplication::exec();
+    const int status = runWindows(argc, argv);
+    // Ended here once the windows and Qt are gone, without waiting for a reading thread a closed
+    // table window left behind (a read that never returns) nor, on Windows, for the system's
+    // detaching of every library, which under Wine was seen to keep the process after a
+    // workbook's window had closed.
+    std::fflush(nullptr);
+#ifdef Q_OS_WIN
+    TerminateProcess(GetCurrentProcess(), UINT(status));
+#endif
+    if (mezni::TableWindow::readingAfterClose())
+        std::_Exit(status);
+    return status;
 }
