@@ -93,8 +93,9 @@ sed 's/^/  /' <<<"$got"
 # In a console of its own (Wine's, on a terminal): the screen's text, escapes and CR taken out.
 console() { script -qc "stty cols 200 rows 50; wine cmd /c '$1'" /dev/null | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' | tr -d '\r'; }
 # Text for people redirected from consoles in Czech code pages (852 is Windows' own for Czech):
-# in the console's code page, which type, more and findstr there read back as it was written;
-# messages and results in the order of the areas, in one file too.
+# in the console's code page, which type, more and findstr there read back as it was written (here
+# type and more: Wine's findstr prints nothing); messages and results in the order of the areas,
+# in one file too.
 message="mezni-odchylka: „abc“: Výměra musí být číslo"
 redirected="$(winepath -u 'C:\presmerovano.txt')"
 for cp in 852 1250 65001; do
@@ -107,18 +108,19 @@ for cp in 852 1250 65001; do
     [ "${written#*: }" = "${said#*: }"$'\n'"$expected" ] && [ "${written%%: *}" = mezni-odchylka ] ||
         fail "přesměrováno z konzole $cp ($encoding): $written"
     [ "$(grep -c $'\r$' "$redirected")" = 5 ] || fail "přesměrovaný text z konzole $cp nemá konce řádků Windows"
-    shown=$(console "chcp $cp >nul & type C:\\presmerovano.txt & type C:\\presmerovano.txt | findstr MAX & type C:\\presmerovano.txt | more")
-    [ "$shown" = "$written"$'\n'"$(tail -1 <<<"$expected")"$'\n'"$written" ] || fail "type, findstr a more v konzoli $cp ukázaly: $shown"
-    shown=$(console "chcp $cp >nul & mezni-odchylka 2500 | findstr MAX")
-    [ "$shown" = "$(tail -1 <<<"$expected")" ] || fail "mezni-odchylka 2500 | findstr MAX v konzoli $cp ukázal: $shown"
+    shown=$(console "chcp $cp >nul & type C:\\presmerovano.txt & type C:\\presmerovano.txt | more")
+    [ "$shown" = "$written"$'\n'"$written" ] || fail "type a more v konzoli $cp ukázaly: $shown"
+    shown=$(console "chcp $cp >nul & mezni-odchylka 2500 | more")
+    [ "$shown" = "$expected" ] || fail "mezni-odchylka 2500 | more v konzoli $cp ukázal: $shown"
 done
-echo "přesměrováno (> soubor 2>&1, |) z konzolí 852, 1250 a 65001: v kódové stránce konzole, type, findstr i more je ukážou, jak byly napsány:"
+echo "přesměrováno (> soubor 2>&1, |) z konzolí 852, 1250 a 65001: v kódové stránce konzole, type i more je ukážou, jak byly napsány:"
 sed 's/^/  /' <<<"$written"
 # On the console itself, the same order.
 shown=$(console "mezni-odchylka abc 2500 xyz 100")
 order=$(grep -E '^(mezni-odchylka|Výměra parcely)' <<<"$shown" | cut -c1-30)
-[ "$order" = "$(printf '%s\n' "mezni-odchylka: „abc“: Výměra " "Výměra parcely: 2500" \
-    "mezni-odchylka: „xyz“: Výměra " "Výměra parcely: 100")" ] || fail "pořadí v konzoli: $shown"
+[ "$order" = "$(printf '%s\n' "mezni-odchylka: „abc“: Výměra" "Výměra parcely: 2500" \
+    "mezni-odchylka: „xyz“: Výměra" "Výměra parcely: 100" | cut -c1-30)" ] ||
+    fail "pořadí v konzoli: $shown"
 echo "v konzoli: zprávy a výsledky v pořadí výměr (abc, 2500, xyz, 100)"
 
 # A Czech Excel table: Windows-1250, semicolons, CRLF, quotes, a line break in a field, a bad row.
