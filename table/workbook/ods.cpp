@@ -596,7 +596,7 @@ bool Ods::cell(xml::Scanner &s, RowVisitor &visitor, int column, int count, bool
     const bool sum = formula && isSumFormula(valueOf(formulaAttribute));
     const xml::Attribute *spanned = attribute(s, Q::TableNumberColumnsSpanned);
     const long long span = spanned ? toNumber(valueOf(spanned), 1) : 1;
-    const bool wanted = visitor.wants(column) || visitor.wants(column + count - 1);
+    const bool wanted = visitor.wants(column, m_row) || visitor.wants(column + count - 1, m_row);
     std::string value;
     if (!wanted)
         ; // only whether it holds something
@@ -687,7 +687,7 @@ bool Ods::cell(xml::Scanner &s, RowVisitor &visitor, int column, int count, bool
     if (kind == CellKind::Text && text.empty())
         return true;
     for (int i = 0; i < count && column + i < columnLimit; ++i) {
-        if (visitor.wants(column + i))
+        if (visitor.wants(column + i, m_row))
             m_row.set(column + i, text, kind);
         if (sum && column + i < 64)
             m_row.sums |= std::uint64_t(1) << (column + i);

@@ -157,6 +157,7 @@ void Row::clear()
     repeated = 1;
     used = 0;
     sums = 0;
+    filled = 0;
 }
 
 bool isSumFormula(std::string_view f)
@@ -186,8 +187,11 @@ bool isSumFormula(std::string_view f)
 
 void Row::set(int column, std::string_view text, CellKind kind)
 {
-    if (kind != CellKind::Text || text.find_first_not_of(" \t\r\n") != text.npos)
+    if (kind != CellKind::Text || text.find_first_not_of(" \t\r\n") != text.npos) {
         blank = false;
+        if (column < 64)
+            filled |= std::uint64_t(1) << column;
+    }
     if (column < int(fields.size())) {
         FieldBytes rebuilt;
         for (std::size_t i = 0; i < fields.size(); ++i) {

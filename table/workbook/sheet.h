@@ -42,8 +42,9 @@ struct Row
     qint64 repeated = 1; // an OpenDocument row may stand for several equal ones
     FieldBytes fields;   // the cells asked for at their columns, the others empty
     bool blank = true;
-    int used = 0;           // after the last column holding a value (or covered by a merged cell)
-    std::uint64_t sums = 0; // bit c: the cell of column c (below 64) sums a range (isSumFormula)
+    int used = 0;             // after the last column holding a value (or covered by a merged cell)
+    std::uint64_t sums = 0;   // bit c: the cell of column c (below 64) sums a range (isSumFormula)
+    std::uint64_t filled = 0; // bit c: the cell of column c (below 64) holds a value
 
     void clear();
     // A cell at its column; one given out of order (a file may have them so) takes its place.
@@ -57,8 +58,8 @@ public:
     virtual ~RowVisitor() = default;
     // A sheet begins (an OpenDocument's part holds all of them; the first pass reads them all).
     virtual void sheet(int index, std::string_view name) = 0;
-    // Whether a cell of this column is to be decoded into the row.
-    virtual bool wants(int column) const = 0;
+    // Whether a cell of this column is to be decoded into the row (its cells so far).
+    virtual bool wants(int column, const Row &row) const = 0;
     // At the row's end, before its end is written (the sink writes its cells then); false stops.
     virtual bool row(const Row &row) = 0;
     // Columns used by the sheet beyond its rows' cells (merged ranges stated after them).

@@ -80,7 +80,7 @@ public:
 
     // RowVisitor, for both passes.
     void sheet(int index, std::string_view name) override;
-    bool wants(int column) const override;
+    bool wants(int column, const spreadsheet::Row &row) const override;
     bool row(const spreadsheet::Row &row) override;
     void used(int columns) override;
 
@@ -127,12 +127,22 @@ void WorkbookSource::Impl::sheet(int index, std::string_view name)
     m_current = &m_candidates.back();
 }
 
-bool WorkbookSource::Impl::wants(int) const
+bool WorkbookSource::Impl::wants(int column, const spreadsheet::Row &row) const
 {
     if (m_firstPass)
         return m_current && (m_current->head.size() < m_keep || m_current->text < lookaheadText);
-    // Every cell: the first that holds anything may be the label of a total row.
-    return true;
+    if (m_captureAll)
+        return true;
+    for (const int c : m_columns)
+        if (c == column)
+            return true;
+    // And every cell until the row has its label (its first cell with a value, the area and the
+    // compared area aside), which says whether it is a total.
+    std::uint64_t notLabel = 0;
+    for (const int c : {m_columns[AreaField], m_columns[ComparedField]})
+        if (c >= 0 && c < 64)
+            notLabel |= std::uint64_t(1) << c;
+    return (row.filled & ~notLabel) == 0;
 }
 
 bool WorkbookSource::Impl::row(const spreadsheet::Row &row)

@@ -538,7 +538,7 @@ bool blankText(std::string_view text)
 // one; the scanner at its end.
 bool Xlsx::cell(xml::Scanner &s, RowVisitor &visitor, int column)
 {
-    const bool wanted = visitor.wants(column);
+    const bool wanted = visitor.wants(column, m_row);
     // Copied: the scanner's buffer moves on as the cell's content is read.
     const xml::Attribute *typeAttribute = s.attribute("t");
     m_type.assign(typeAttribute ? typeAttribute->value : std::string_view());

@@ -619,6 +619,8 @@ Token Scanner::scanEndTag()
                 return fail(u"část sešitu má prvky vnořené chybně"_s);
             m_open.resize(at);
             m_openAt.pop_back();
+            if (m_prefixes.size() != m_prefixMarks.back())
+                m_prefixCache.fill({});
             m_prefixes.resize(m_prefixMarks.back());
             m_prefixMarks.pop_back();
             if (m_open.empty())
@@ -794,43 +796,61 @@ bool Scanner::checkNamespaces()
         if (a.value.empty() || prefix == "xmlns" || prefix == "xml")
             return false;
         m_prefixes.push_back({std::string(prefix), std::string(a.value)});
+        m_prefixCache.fill({});
     }
-    const auto uriOf = [this](std::string_view prefix) -> const std::string * {
-        for (auto it = m_prefixes.rbegin(); it != m_prefixes.rend(); ++it)
-            if (it->first == prefix)
-                return &it->second;
-        return nullptr;
-    };
-    static const std::string xmlUri = "http://www.w3.org/XML/1998/namespace";
-    const auto resolve = [&](std::string_view name, std::string_view &local) {
+    const auto local = [](std::string_view name) {
         const std::size_t colon = name.find(':');
-        local = colon == name.npos ? name : name.substr(colon + 1);
-        if (colon == name.npos)
-            return &m_noNamespace;
-        const std::string_view prefix = name.substr(0, colon);
-        return prefix == "xml" ? &xmlUri : uriOf(prefix);
+        return colon == name.npos ? name : name.substr(colon + 1);
     };
-    std::string_view local;
-    bool ok = m_name.substr(0, 6) != "xmlns:" && resolve(m_name, local) != nullptr;
+    const auto declaration = [](std::string_view name) {
+        return name == "xmlns" || name.substr(0, 6) == "xmlns:";
+    };
+    bool ok = m_name.substr(0, 6) != "xmlns:" && uriOf(m_name) != nullptr;
     for (std::size_t i = 0; ok && i < m_attributes.size(); ++i) {
         const std::string_view name = m_attributes[i].name;
-        if (name == "xmlns" || name.substr(0, 6) == "xmlns:")
+        if (declaration(name))
             continue;
-        const std::string *uri = resolve(name, local);
+        const std::string *uri = uriOf(name);
         ok = uri != nullptr;
+        // Two of one local name are one attribute where their prefixes name one namespace.
         for (std::size_t k = 0; ok && k < i; ++k) {
             const std::string_view other = m_attributes[k].name;
-            std::string_view otherLocal;
-            if (other != "xmlns" && other.substr(0, 6) != "xmlns:" && local.size() &&
-                resolve(other, otherLocal) == uri && otherLocal == local)
-                ok = false;
+            ok = declaration(other) || local(other) != local(name) || uriOf(other) != uri;
         }
     }
-    if (!ok || m_token == Token::Empty)
+    if (!ok || m_token == Token::Empty) {
+        if (m_prefixes.size() != mark)
+            m_prefixCache.fill({});
         m_prefixes.resize(mark);
-    else
+    } else {
         m_prefixMarks.push_back(mark);
+    }
     return ok;
+}
+
+// The namespace of a name's prefix in scope (of no prefix: none, which is no failure), or null
+// where it is not declared; the last few prefixes remembered while no declaration changes, for
+// a sheet's every cell names the same few.
+const std::string *Scanner::uriOf(std::string_view name)
+{
+    static const std::string none, xmlUri = "http://www.w3.org/XML/1998/namespace";
+    const std::size_t colon = name.find(':');
+    if (colon == name.npos)
+        return &none;
+    const std::string_view prefix = name.substr(0, colon);
+    if (prefix == "xml")
+        return &xmlUri;
+    for (const PrefixSeen &seen : m_prefixCache)
+        if (seen.uri && seen.prefix == prefix)
+            return seen.uri;
+    for (auto it = m_prefixes.rbegin(); it != m_prefixes.rend(); ++it) {
+        if (it->first == prefix) {
+            PrefixSeen &slot = m_prefixCache[m_nextCached++ % m_prefixCache.size()];
+            slot = {it->first, &it->second};
+            return &it->second;
+        }
+    }
+    return nullptr;
 }
 
 bool Scanner::checkText(std::string_view text, bool attribute)

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -171,6 +172,7 @@ private:
     bool wellFormedSpecial(bool instruction, std::string_view body, bool atStart);
     bool checkName(std::string_view name);
     bool checkNamespaces();
+    const std::string *uriOf(std::string_view name);
     bool needBytes(std::size_t count);
 
     Input &m_in;
@@ -196,7 +198,13 @@ private:
     // were as each open element began.
     std::vector<std::pair<std::string, std::string>> m_prefixes;
     std::vector<std::size_t> m_prefixMarks;
-    const std::string m_noNamespace;
+    struct PrefixSeen
+    {
+        std::string_view prefix; // in m_prefixes, as uri
+        const std::string *uri = nullptr;
+    };
+    std::array<PrefixSeen, 8> m_prefixCache{};
+    std::size_t m_nextCached = 0;
     bool m_rootSeen = false, m_rootClosed = false, m_started = false;
     std::string m_encoding;
     qint64 m_bomLength = 0; // where the declaration can stand
