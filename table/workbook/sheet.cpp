@@ -1,6 +1,7 @@
 #include "sheet.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace mezni::spreadsheet {
 
@@ -219,26 +220,54 @@ void Row::set(int column, std::string_view text, CellKind kind)
 EntryInput::EntryInput(ZipReader &zip, const std::string &name) : m_zip(zip)
 {
     m_open = zip.open(name);
+    if (m_open)
+        m_thread = std::thread([this] { inflateAhead(); });
 }
 
 EntryInput::~EntryInput()
 {
-    if (m_open)
+    if (!m_thread.joinable())
+        return;
+    m_inflated.stop();
+    m_thread.join();
+    if (!m_closed)
         m_zip.close();
+}
+
+// The entry inflated on a thread of its own, a few pieces ahead of the scanner.
+void EntryInput::inflateAhead()
+{
+    for (;;) {
+        std::string piece(pieceSize, '\0');
+        const qint64 got = m_zip.readSome(piece.data(), qint64(piece.size()));
+        if (got <= 0) {
+            // A wrong checksum shows once everything has been read.
+            const bool closed = m_zip.close();
+            m_closed = true;
+            m_inflated.finish(got == 0 && closed);
+            return;
+        }
+        piece.resize(std::size_t(got));
+        if (!m_inflated.push(std::move(piece)))
+            return;
+    }
 }
 
 qint64 EntryInput::read(char *data, qint64 size)
 {
-    if (!m_open || m_ended)
+    if (!m_open)
         return 0;
-    const qint64 got = m_zip.readSome(data, size);
-    if (got == 0) {
-        // A wrong checksum shows once everything has been read.
-        m_ended = true;
-        m_open = false;
-        return m_zip.close() ? 0 : -1;
+    while (m_at == m_piece.size()) {
+        m_at = 0;
+        if (!m_inflated.pop(m_piece, true)) {
+            m_piece.clear();
+            return m_inflated.failed() ? -1 : 0;
+        }
     }
-    return got;
+    const std::size_t n = std::min(m_piece.size() - m_at, std::size_t(size));
+    std::memcpy(data, m_piece.data() + m_at, n);
+    m_at += n;
+    return qint64(n);
 }
 
 std::string valueOf(const xml::Attribute *attribute)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "handoff.h"
 #include "tablesource.h"
 #include "xmlscanner.h"
 #include "zip.h"
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 // What the two workbook formats share: a sheet read row by row from the bytes of its part, and
@@ -117,7 +119,8 @@ public:
 std::unique_ptr<Dialect> makeXlsx();
 std::unique_ptr<Dialect> makeOds();
 
-// A zip entry as the scanner's input, inflated piece by piece; a damaged one ends in an error.
+// A zip entry as the scanner's input, inflated piece by piece a little ahead of it, on a thread of
+// its own; a damaged one ends in an error.
 class EntryInput final : public xml::Input
 {
 public:
@@ -127,8 +130,16 @@ public:
     qint64 read(char *data, qint64 size) override;
 
 private:
+    static constexpr std::size_t pieceSize = 1 << 18;
+    void inflateAhead();
+
     ZipReader &m_zip;
-    bool m_open = false, m_ended = false;
+    bool m_open = false;
+    bool m_closed = false; // by the inflating thread, read once it has ended
+    Handoff m_inflated{2};
+    std::string m_piece;
+    std::size_t m_at = 0;
+    std::thread m_thread;
 };
 
 // A part read whole through the scanner: its start and empty tags' attributes and its text, as

@@ -1,8 +1,11 @@
 #include "zip.h"
 
+#include "handoff.h"
+
 #include <QIODevice>
 #include <cstring>
 #include <minizip/unzip.h>
+#include <thread>
 #include <zlib.h>
 
 namespace mezni {
@@ -154,18 +157,83 @@ void put32(std::string &out, quint32 value)
 // it 1 % larger than the default level 6 does, in about 60 % of the time.
 constexpr int deflateLevel = 5;
 
-struct Deflater
+// An entry written as it is made is deflated on a thread of its own, beside the scanning that
+// makes it: deflating is the larger half of writing a sheet, and on two cores the sheet is then
+// written in about the time its deflating alone takes. The output itself is written by the
+// caller only.
+class Deflater
 {
-    z_stream stream{};
-    quint32 crc = 0;
-    quint64 size = 0, compressed = 0;
-    std::string out;
-
+public:
     Deflater()
     {
-        deflateInit2(&stream, deflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+        deflateInit2(&m_stream, deflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+        m_thread = std::thread([this] { work(); });
     }
-    ~Deflater() { deflateEnd(&stream); }
+    ~Deflater()
+    {
+        m_pieces.stop();
+        m_deflated.stop();
+        m_thread.join();
+        deflateEnd(&m_stream);
+    }
+    Deflater(const Deflater &) = delete;
+    Deflater &operator=(const Deflater &) = delete;
+
+    Handoff &pieces() { return m_pieces; }     // to deflate; finish() ends the stream
+    Handoff &deflated() { return m_deflated; } // ends once the last piece is deflated
+
+    quint32 crc = 0;
+    quint64 size = 0, compressed = 0; // read once deflated() has ended
+
+private:
+    void work()
+    {
+        std::string piece, out;
+        for (;;) {
+            const bool more = m_pieces.pop(piece, true);
+            if (!more)
+                piece.clear();
+            if (!deflatePiece(piece, more ? Z_NO_FLUSH : Z_FINISH, out)) {
+                m_deflated.finish(false);
+                return;
+            }
+            if (!out.empty() && !m_deflated.push(std::move(out)))
+                return;
+            out = {};
+            if (!more) {
+                m_deflated.finish(!m_pieces.failed());
+                return;
+            }
+        }
+    }
+
+    bool deflatePiece(std::string &data, int flush, std::string &out)
+    {
+        crc =
+            quint32(::crc32(crc, reinterpret_cast<const Bytef *>(data.data()), uInt(data.size())));
+        size += data.size();
+        m_stream.next_in = reinterpret_cast<Bytef *>(data.data());
+        m_stream.avail_in = uInt(data.size());
+        for (;;) {
+            const std::size_t had = out.size();
+            out.resize(had + deflatedPiece);
+            m_stream.next_out = reinterpret_cast<Bytef *>(out.data() + had);
+            m_stream.avail_out = uInt(deflatedPiece);
+            const int result = deflate(&m_stream, flush);
+            out.resize(had + deflatedPiece - m_stream.avail_out);
+            if (result == Z_STREAM_END ||
+                (flush == Z_NO_FLUSH && m_stream.avail_in == 0 && m_stream.avail_out > 0))
+                break;
+            if (result != Z_OK && result != Z_BUF_ERROR)
+                return false;
+        }
+        compressed += out.size();
+        return true;
+    }
+
+    z_stream m_stream{};
+    Handoff m_pieces{2}, m_deflated{std::size_t(-1)};
+    std::thread m_thread;
 };
 
 ZipWriter::ZipWriter(TableOutput &out) : m_out(out) {}
@@ -253,42 +321,27 @@ bool ZipWriter::begin(const ZipEntry &like)
     return header(m_current, quint16((like.flag & ~1u) | dataDescriptor), false);
 }
 
+// What has been deflated so far goes out; with all, until the entry's end.
+bool ZipWriter::putDeflated(bool all)
+{
+    Handoff &deflated = m_deflater->deflated();
+    while (deflated.pop(m_piece, all))
+        if (!put(m_piece))
+            return false;
+    return !deflated.failed();
+}
+
 bool ZipWriter::write(std::string_view data)
 {
-    Deflater &d = *m_deflater;
-    d.crc = quint32(crc32(d.crc, reinterpret_cast<const Bytef *>(data.data()), uInt(data.size())));
-    d.size += data.size();
-    d.stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
-    d.stream.avail_in = uInt(data.size());
-    while (d.stream.avail_in > 0) {
-        d.out.resize(deflatedPiece);
-        d.stream.next_out = reinterpret_cast<Bytef *>(d.out.data());
-        d.stream.avail_out = uInt(deflatedPiece);
-        deflate(&d.stream, Z_NO_FLUSH);
-        const std::size_t made = deflatedPiece - d.stream.avail_out;
-        d.compressed += made;
-        if (made > 0 && !put(std::string_view(d.out.data(), made)))
-            return false;
-    }
-    return true;
+    return m_deflater->pieces().push(std::string(data)) && putDeflated(false);
 }
 
 bool ZipWriter::end()
 {
     Deflater &d = *m_deflater;
-    int result = Z_OK;
-    while (result != Z_STREAM_END) {
-        d.out.resize(deflatedPiece);
-        d.stream.next_out = reinterpret_cast<Bytef *>(d.out.data());
-        d.stream.avail_out = uInt(deflatedPiece);
-        result = deflate(&d.stream, Z_FINISH);
-        if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
-            return false;
-        const std::size_t made = deflatedPiece - d.stream.avail_out;
-        d.compressed += made;
-        if (made > 0 && !put(std::string_view(d.out.data(), made)))
-            return false;
-    }
+    d.pieces().finish();
+    if (!putDeflated(true))
+        return false;
     if (!fits(d.size) || !fits(d.compressed))
         return false;
     ZipEntry &entry = m_written.back().entry;

@@ -97,11 +97,13 @@ private:
     bool header(const ZipEntry &entry, quint16 flag, bool sizesKnown);
     bool put(std::string_view bytes);
     bool fits(quint64 value);
+    bool putDeflated(bool all);
 
     TableOutput &m_out;
     quint64 m_offset = 0;
     std::vector<Written> m_written;
-    std::unique_ptr<struct Deflater> m_deflater;
+    std::unique_ptr<class Deflater> m_deflater;
+    std::string m_piece;
     ZipEntry m_current;
     QString m_error;
 };
