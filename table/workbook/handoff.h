@@ -42,7 +42,7 @@ public:
         m_changed.notify_all();
     }
     // The next piece; with wait, once there is one or there will be none. False where there is
-    // none (now, or any more: see ended()).
+    // none (now, or any more: then failed() says how the giver ended).
     bool pop(std::string &piece, bool wait)
     {
         std::unique_lock lock(m_mutex);
